@@ -1,0 +1,48 @@
+#include "app/Startup.h"
+
+#include "config/Common.h"
+#include "config/IniF.h"
+#include "help/Help.h"
+#include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Style.h"
+#include "ui/_Consts.h"
+
+namespace app {
+
+std::string StyleNotFoundText(const std::string& styleName) {
+  std::string text = consts::SStyleNotFound;
+  text.replace(text.find("%s"), 2, styleName);
+  return text;
+}
+
+int RunApplication(IFrontEnd& frontEnd) {
+  auto& application = ui::Application;
+  frontEnd.InitApplication();
+  common::InitProgramDir();
+  inif::LoadSetupNames();
+
+  application.Title = common::WindowName;
+  frontEnd.SetTitle(application.Title);
+  application.HelpFile = common::ExtractFilePath(platform::ExecutablePath()) + "setup.hlp";
+
+  application.StyleApplied = frontEnd.ApplyStyle(ui::kStyleName);
+  if (!application.StyleApplied)
+    frontEnd.ShowToolkitError(consts::SToolkitErrorTitle, StyleNotFoundText(ui::kStyleName),
+                              consts::SToolkitCloseButton);
+
+  {
+    auto window = frontEnd.CreateMainWindow();
+    ui::TSKDSetupForm form(window->Deps());
+    window->Attach(form);
+    form.FormCreate();
+    frontEnd.RunMessageLoop(*window);
+    form.FormDestroy();
+  }
+
+  help::ReleaseHelp();
+  common::ClearSettings();
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,125 @@
+#include "platform/ProfileParser.h"
+
+#include "platform/Profile.h"
+#include "platform/TextDecode.h"
+
+namespace platform {
+namespace {
+
+using Text = std::u16string_view;
+
+// Ctrl-Z is the DOS end-of-file mark; Windows treats it as a blank here.
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == 0x1A;
+}
+
+Text TrimLeft(Text s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  return s.substr(i);
+}
+
+Text TrimRight(Text s) {
+  std::size_t n = s.size();
+  while (n > 0 && IsBlank(s[n - 1])) --n;
+  return s.substr(0, n);
+}
+
+Text Trim(Text s) { return TrimRight(TrimLeft(s)); }
+
+// The API hands names and values around as C strings.
+Text CutAtNul(Text s) { return s.substr(0, s.find(u'\0')); }
+
+// Lower case for the scripts a setup file of ours may name things in:
+// Latin with Latin-1 and Latin Extended-A, basic Greek, Cyrillic.
+char16_t Fold(char16_t c) {
+  const auto up = [c](int d) { return static_cast<char16_t>(c + d); };
+  const bool even = (c & 1) == 0;
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? up(0x20) : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return up(0x20);
+  if (c < 0x100) return c;
+  if (c <= 0x17F) {
+    if (c <= 0x12F || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
+      return even ? up(1) : c;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return even ? c : up(1);
+    if (c == 0x178) return 0xFF;
+    return c;  // dotted/dotless i and the like stay as they are
+  }
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return up(0x20);
+  if (c >= 0x400 && c <= 0x40F) return up(0x50);
+  if (c >= 0x410 && c <= 0x42F) return up(0x20);
+  if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
+    return even ? up(1) : c;
+  if (c == 0x4C0) return 0x4CF;
+  if (c >= 0x4C1 && c <= 0x4CE) return even ? c : up(1);
+  return c;
+}
+
+bool EqualNoCase(Text a, Text b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && Fold(a[i]) != Fold(b[i])) return false;
+  return true;
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// What the API copies into a caller's buffer of kProfileValueMax + 1 units.
+std::string FinishValue(Text value) {
+  const bool quoted =
+      value.size() > 1 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0];
+  if (quoted) value.remove_prefix(1);
+  if (value.size() > kProfileValueMax) {
+    // The closing quote, if any, was cut off with the rest.
+    value = value.substr(0, kProfileValueMax);
+    // Half a surrogate pair is not a character: better one less.
+    if (IsHighSurrogate(value.back())) value.remove_suffix(1);
+  } else if (quoted) {
+    value.remove_suffix(1);
+  }
+  return Utf16ToUtf8(value);
+}
+
+}  // namespace
+
+std::string LookupProfileValue(std::string_view bytes, std::string_view section,
+                               std::string_view key) {
+  const std::u16string sectionText = Utf8ToUtf16(section);
+  const std::u16string keyText = Utf8ToUtf16(key);
+  const Text wantSection = CutAtNul(Trim(sectionText));
+  const Text wantKey = CutAtNul(Trim(keyText));
+  if (wantSection.empty() || wantKey.empty()) return {};
+
+  const std::u16string content = DecodeProfileText(bytes);
+  const Text text = content;
+  bool inSection = false;
+  // One pass; lines end at CR, LF or both, and empty lines mean nothing,
+  // so CR LF needs no special case.
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find_first_of(u"\r\n", pos);
+    if (end == Text::npos) end = text.size();
+    const Text line = TrimLeft(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty()) continue;
+
+    if (line[0] == u'[') {
+      const std::size_t close = line.rfind(u']');
+      if (close != Text::npos) {
+        // Only the first section of a name counts, so once past it we are done.
+        if (inSection) return {};
+        inSection = EqualNoCase(CutAtNul(Trim(line.substr(1, close - 1))), wantSection);
+        continue;
+      }
+      // No closing bracket: an ordinary line.
+    }
+    if (!inSection || line[0] == u';') continue;
+
+    const std::size_t eq = line.find(u'=');
+    if (eq == Text::npos) continue;
+    if (!EqualNoCase(CutAtNul(TrimRight(line.substr(0, eq))), wantKey)) continue;
+    return FinishValue(CutAtNul(Trim(line.substr(eq + 1))));
+  }
+  return {};
+}
+
+}  // namespace platform

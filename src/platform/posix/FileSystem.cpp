@@ -1,0 +1,40 @@
+#include "platform/Platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace platform {
+
+std::string ExecutablePath() {
+  // readlink does not say when it truncated, so grow until it fits.
+  std::vector<char> buf(4096);
+  for (;;) {
+    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<size_t>(n));
+    buf.resize(buf.size() * 2);
+  }
+}
+
+char PathDelimiter() { return '/'; }
+
+std::string NativePath(const std::string& path) {
+  std::string p = path;
+  std::replace(p.begin(), p.end(), '\\', '/');
+  return p;
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace platform

@@ -1,0 +1,7 @@
+#include "ui/Application.h"
+
+namespace ui {
+
+TApplication Application;
+
+}  // namespace ui

@@ -1,0 +1,48 @@
+#pragma once
+// What a form's logic is given at construction to reach its window and the
+// world: a view, a timer, a message pump and the dialogs.
+
+#include <string>
+
+#include "ui/Layout.h"
+#include "ui/_Dialogs.h"
+
+namespace ui {
+
+class IFormView {
+ public:
+  virtual ~IFormView() = default;
+  virtual void SetCaption(const std::string& text) = 0;
+  virtual void SetText(int control, const std::string& text) = 0;
+  virtual void SetHint(int control, const std::string& hint) = 0;
+  virtual void SetTop(int control, int top) = 0;
+  virtual void SetVisible(int control, bool visible) = 0;
+  virtual void SetEnabled(int control, bool enabled) = 0;
+  virtual void SetCursor(TCursor cursor) = 0;
+  // Asks the window to close; the request passes the close query.
+  virtual void RequestClose() = 0;
+};
+
+class ITimer {
+ public:
+  virtual ~ITimer() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetInterval(int milliseconds) = 0;
+  virtual int Interval() const = 0;
+};
+
+class IMessagePump {
+ public:
+  virtual ~IMessagePump() = default;
+  virtual void ProcessMessages() = 0;
+};
+
+struct TFormDeps {
+  IFormView& View;
+  ITimer& Timer;
+  IMessagePump& Pump;
+  dialogs::IDialogs& Dialogs;
+};
+
+}  // namespace ui

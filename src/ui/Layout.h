@@ -1,0 +1,69 @@
+#pragma once
+// Window layouts as data: what each front end draws, row by row.
+
+#include <cstdint>
+#include <span>
+
+namespace ui {
+
+// Colours of the system palette; the visual style decides their values.
+enum class SysColor : std::uint8_t { BtnHighlight, BtnFace, WindowText, Window };
+
+struct TColor {
+  bool IsSystem = false;
+  SysColor System = SysColor::WindowText;
+  std::uint32_t Rgb = 0;  // 0xRRGGBB
+  static constexpr TColor Sys(SysColor c) { return {true, c, 0}; }
+  static constexpr TColor FromRgb(std::uint32_t rgb) { return {false, SysColor::WindowText, rgb}; }
+};
+
+inline constexpr TColor clNavy = TColor::FromRgb(0x000080);
+
+inline constexpr int kCyrillicCharset = 204;
+
+struct TFontSpec {
+  const char* Family;
+  int PixelHeight;
+  bool Bold;
+  int Charset;
+  TColor Color;
+};
+
+enum class ControlKind : std::uint8_t { Label, FlatImageButton, Picture };
+
+struct TControlRow {
+  int Id;
+  const char* Name;
+  ControlKind Kind;
+  int Left, Top, Width, Height;
+  const char* Text;       // label text; "" for the others
+  const TFontSpec* Font;  // null: the form's font
+  bool Transparent;       // labels: drawn without background
+  const char* Hint;       // tooltip; "" for none
+  const char* Picture;    // picture resource name; "" for none
+  bool Visible;
+  int TabOrder;           // -1: takes no focus
+};
+
+struct TFormLayout {
+  const char* Name;
+  int ClientWidth, ClientHeight;
+  bool FixedSize;
+  bool SystemMenu, MinimizeBox, MaximizeBox;
+  int InnerBorder;
+  TColor Background;
+  TFontSpec Font;
+  int HelpContext;
+  bool CentreOnScreen;
+  std::span<const TControlRow> Controls;
+
+  const TControlRow* Find(int id) const {
+    for (const auto& c : Controls)
+      if (c.Id == id) return &c;
+    return nullptr;
+  }
+};
+
+enum class TCursor : std::uint8_t { crDefault, crHourGlass };
+
+}  // namespace ui

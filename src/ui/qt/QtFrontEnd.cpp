@@ -1,0 +1,61 @@
+#include "ui/qt/QtFrontEnd.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "ui/Application.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtMainWindow.h"
+#include "ui/qt/QtStyle.h"
+
+namespace ui::qt {
+
+void QtHelpErrorBox::Show(const std::string& caption, const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), FromText(text),
+                  QMessageBox::Ok, QApplication::activeWindow());
+  box.exec();
+}
+
+QtFrontEnd::QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+QtFrontEnd::~QtFrontEnd() {
+  help::SetHelpErrorBox(nullptr);
+  Application.OnTerminate = nullptr;
+}
+
+void QtFrontEnd::InitApplication() {
+  app_ = std::make_unique<QApplication>(argc_, argv_);
+  help::SetHelpErrorBox(&helpErrorBox_);
+  Application.OnTerminate = [] { QCoreApplication::quit(); };
+}
+
+void QtFrontEnd::SetTitle(const std::string& title) {
+  QApplication::setApplicationDisplayName(QString());
+  QApplication::setApplicationName(QString::fromStdString(title));
+}
+
+bool QtFrontEnd::ApplyStyle(const std::string& name) {
+  return qt::ApplyStyle(QString::fromStdString(name));
+}
+
+void QtFrontEnd::ShowToolkitError(const std::string& title, const std::string& text,
+                                  const std::string& button) {
+  QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
+                  QString::fromStdString(text));
+  box.addButton(QString::fromStdString(button), QMessageBox::AcceptRole);
+  box.exec();
+}
+
+std::unique_ptr<app::IMainWindow> QtFrontEnd::CreateMainWindow() {
+  return std::make_unique<QtMainWindow>(dialogs_);
+}
+
+void QtFrontEnd::RunMessageLoop(app::IMainWindow& window) {
+  auto& w = dynamic_cast<QtMainWindow&>(window);
+  w.show();
+  if (Application.Terminated) return;
+  QApplication::exec();
+}
+
+}  // namespace ui::qt

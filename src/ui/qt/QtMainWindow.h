@@ -1,0 +1,31 @@
+#pragma once
+// The menu window: the main layout drawn by QtForm, its events routed to
+// TSKDSetupForm.
+
+#include "app/Startup.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtMessageDialog.h"
+
+namespace ui::qt {
+
+class QtMainWindow : public QtForm, public app::IMainWindow {
+  Q_OBJECT
+ public:
+  explicit QtMainWindow(dialogs::IDialogs& dialogs);
+
+  TFormDeps Deps() override { return {*this, timer1_, pump_, dialogs_}; }
+  void Attach(TSKDSetupForm& form) override { form_ = &form; }
+  ITimer& Timer1() { return timer1_; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  dialogs::IDialogs& dialogs_;
+  QtTimer timer1_;
+  QtMessagePump pump_;
+  TSKDSetupForm* form_ = nullptr;
+};
+
+}  // namespace ui::qt
