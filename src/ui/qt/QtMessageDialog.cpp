@@ -25,6 +25,7 @@ class MessageText : public QWidget {
  public:
   MessageText(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
     setObjectName(QStringLiteral("Message"));
+    setProperty("text", text);
   }
   QString Text() const { return text_; }
 

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test lane: core and Qt tests
+# with the integration tests (real program on Xvfb), the same under
+# ASan+UBSan, and a minute of fuzzing of the setup.ini reader.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+fuzz_seconds=${SKD_FUZZ_SECONDS:-60}
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$root/build/xdg-runtime}
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+scripts/deps.sh || exit 1
+
+declare -a summary
+status=0
+lane() {  # lane <name> <command...>
+  local name=$1; shift
+  echo "=== $name"
+  local log=$root/build/lane-$name.log
+  mkdir -p "$root/build"
+  if "$@" 2>&1 | tee "$log"; then
+    summary+=("$name: $(grep -E 'tests passed|Done [0-9]+ runs' "$log" | tail -1)")
+  else
+    summary+=("$name: FAILED ($(grep -E 'tests passed' "$log" | tail -1))")
+    status=1
+  fi
+}
+
+build_and_test() {  # preset
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" &&
+    ctest --preset "$1" -j2
+}
+
+fuzz() {
+  cmake --preset fuzz >/dev/null && cmake --build --preset fuzz --target profile_fuzz || return 1
+  local corpus=$root/build/fuzz/corpus
+  rm -rf "$corpus" && cp -r fuzz/corpus "$corpus"
+  build/fuzz/fuzz/profile_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    "$corpus" 2>&1 | grep -E 'Done|stat::number_of_executed_units|crash|ERROR|SUMMARY'
+  local rc=${PIPESTATUS[0]}
+  return "$rc"
+}
+
+lane default build_and_test default
+lane asan build_and_test asan
+lane fuzz fuzz
+
+echo
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+[[ $status -eq 0 ]] && echo "ALL LANES PASSED" || echo "SOME LANES FAILED"
+exit $status

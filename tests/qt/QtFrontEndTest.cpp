@@ -1,0 +1,278 @@
+// The Qt front end on the offscreen platform: the main window as drawn from
+// its layout, the keyboard of the message dialog, and events reaching the form.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+#include "config/Common.h"
+#include "help/Help.h"
+#include "ui/Application.h"
+#include "ui/qt/QtControls.h"
+#include "ui/qt/QtMainWindow.h"
+#include "ui/qt/QtMessageDialog.h"
+#include "ui/qt/QtStyle.h"
+
+using namespace ui;
+using namespace ui::qt;
+
+namespace {
+
+struct RecordingProvider : help::THelpProvider {
+  QList<int>* topics;
+  explicit RecordingProvider(QList<int>* t) : topics(t) {}
+  bool Loaded() const override { return true; }
+  void ShowContents() override {}
+  void ShowTopic(std::int32_t c) override { topics->append(c); }
+};
+
+// Runs `action` on the next modal dialog once it is up.
+void OnNextModal(std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      action(w);
+    }
+  });
+  timer->start();
+}
+
+QString ModalText(QWidget* dialog) {
+  auto* text = dialog->findChild<QWidget*>(QStringLiteral("Message"));
+  return text ? text->property("text").toString() : QString();
+}
+
+}  // namespace
+
+class QtFrontEndTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir disc_;
+  QtDialogs dialogs_;
+
+  void WriteIni(const QByteArray& text) {
+    QFile f(disc_.filePath(QStringLiteral("setup.ini")));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+  }
+
+  struct Menu {
+    QtMainWindow window;
+    TSKDSetupForm form;
+    explicit Menu(dialogs::IDialogs& d) : window(d), form(window.Deps()) {
+      window.Attach(form);
+      form.FormCreate();
+    }
+    QLabel* Label(int id) { return qobject_cast<QLabel*>(window.Control(id)); }
+  };
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(ApplyStyle(QString::fromUtf8(kStyleName)));
+    QVERIFY(!ApplyStyle(QStringLiteral("Amethyst Kamri 2")));
+  }
+
+  void init() {
+    common::ResetSettings();
+    Application.Reset();
+    Application.Title = "Окно диска";
+    common::ProgramDir = QDir::toNativeSeparators(disc_.path()).toStdString() + "/";
+  }
+
+  void cleanup() {
+    help::HelpProvider.reset();
+    common::ResetSettings();
+  }
+
+  void mainWindowGeometryAndTexts() {
+    WriteIni("[SETUP]\nWindowName=Диск\n[PRG]\nName=Программа СКУД\nLocation=s.sh\n"
+             "SetupHint=Поставить СКУД\n[DATE]\nDate=2026, декабрь\n");
+    common::WindowName = "Диск СКУД";
+    common::SystemName = "Система СКУД ";
+    Menu m(dialogs_);
+    const QSize outer(482 + 4, 281 + 4);
+    QCOMPARE(m.window.size(), outer);
+    QCOMPARE(m.window.minimumSize(), outer);
+    QCOMPARE(m.window.maximumSize(), outer);
+    QCOMPARE(m.window.Client()->geometry(), QRect(2, 2, 482, 281));
+    QCOMPARE(m.window.windowTitle(), QStringLiteral("Диск СКУД"));
+    QVERIFY(!(m.window.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(m.window.windowFlags() & Qt::WindowMaximizeButtonHint));
+
+    struct {
+      int id;
+      QPoint pos;
+    } places[] = {{SoftLabel, {121, 150}}, {SoftSetupRXSB, {72, 130}}, {ViewRxSB, {168, 222}},
+                  {Label1, {217, 244}},    {StatusLabel, {22, 65}},    {DocRxSB, {168, 181}},
+                  {Label2, {217, 201}},    {Image1, {328, 8}},         {Image2, {303, 8}},
+                  {DateLabel, {22, 88}}};
+    for (const auto& p : places) QCOMPARE(m.window.Control(p.id)->pos(), p.pos);
+    QCOMPARE(m.window.Control(SoftSetupRXSB)->size(), QSize(35, 35));
+    QVERIFY(m.window.Control(Image1)->isHidden());
+    QVERIFY(!m.window.Control(Image2)->isHidden());
+
+    QCOMPARE(m.Label(SoftLabel)->text(), QStringLiteral("Программа СКУД"));
+    QCOMPARE(m.Label(StatusLabel)->text(), QStringLiteral("Система СКУД "));
+    QCOMPARE(m.Label(DateLabel)->text(), QStringLiteral("2026, декабрь"));
+    QCOMPARE(m.Label(Label1)->text(), QStringLiteral("Обзор содержимого диска"));
+    QCOMPARE(m.window.Control(SoftSetupRXSB)->toolTip(), QStringLiteral("Поставить СКУД"));
+    QCOMPARE(m.window.Control(DocRxSB)->toolTip(), QStringLiteral("Руководство оператора"));
+    QCOMPARE(m.Label(SoftLabel)->font().pixelSize(), 12);
+    QVERIFY(m.Label(SoftLabel)->font().bold());
+    QCOMPARE(m.Label(StatusLabel)->font().pixelSize(), 15);
+    QCOMPARE(m.Label(SoftLabel)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    QVERIFY(m.Label(DateLabel)->autoFillBackground());
+    QVERIFY(!m.Label(SoftLabel)->autoFillBackground());
+    for (int id : {SoftSetupRXSB, ViewRxSB, DocRxSB}) {
+      QCOMPARE(m.window.Control(id)->focusPolicy(), Qt::NoFocus);
+      QCOMPARE(m.window.Control(id)->cursor().shape(), Qt::PointingHandCursor);
+    }
+  }
+
+  void mainWindowWithoutDateOrHint() {
+    WriteIni("[PRG]\nName=П\nLocation=s.sh\n");
+    Menu m(dialogs_);
+    QCOMPARE(m.Label(DateLabel)->text(), QString());
+    QCOMPARE(m.window.Control(SoftSetupRXSB)->toolTip(), QStringLiteral("Выполнить установку"));
+  }
+
+  void longSoftwareNameWidensTheLabelOnly() {
+    const QByteArray name = QString(QStringLiteral("Очень длинное имя ")).repeated(6).toUtf8();
+    WriteIni("[PRG]\nName=" + name + "\nLocation=s.sh\n");
+    Menu m(dialogs_);
+    QVERIFY(m.Label(SoftLabel)->width() > 246);
+    QCOMPARE(m.Label(SoftLabel)->pos(), QPoint(121, 150));
+    QCOMPARE(m.window.size(), QSize(486, 285));
+  }
+
+  void closeQuestionAnsweredByKeys() {
+    WriteIni("[PRG]\nName=П\nLocation=s.sh\n");
+    Menu m(dialogs_);
+    m.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&m.window));
+
+    QString caption, text;
+    OnNextModal([&](QWidget* d) {
+      caption = d->windowTitle();
+      text = ModalText(d);
+      QTest::keyClick(d, Qt::Key_Escape);
+    });
+    QVERIFY(!m.window.close());
+    QCOMPARE(caption, QStringLiteral("Завершение работы"));
+    QCOMPARE(text, QStringLiteral("Закрыть программу?"));
+    QVERIFY(m.window.isVisible());
+
+    OnNextModal([](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); });
+    QVERIFY(m.window.close());
+    QVERIFY(!m.window.isVisible());
+  }
+
+  void closeQuestionNoButton() {
+    WriteIni("[PRG]\nName=П\nLocation=s.sh\n");
+    Menu m(dialogs_);
+    m.window.show();
+    OnNextModal([](QWidget* d) {
+      auto* no = d->findChild<QPushButton*>(QStringLiteral("Button1"));
+      QVERIFY(no);
+      QCOMPARE(no->text(), QStringLiteral("Нет"));
+      QTest::mouseClick(no, Qt::LeftButton);
+    });
+    QVERIFY(!m.window.close());
+  }
+
+  void f1ReachesFormHelpWithContext10() {
+    WriteIni("[PRG]\nName=П\nLocation=s.sh\n");
+    Menu m(dialogs_);
+    QList<int> topics;
+    help::HelpProvider = std::make_unique<RecordingProvider>(&topics);
+    m.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&m.window));
+    QTest::keyClick(&m.window, Qt::Key_F1);
+    QCOMPARE(topics, QList<int>{10});
+  }
+
+  void messageDialogKeyboard_data() {
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::newRow("OK Enter") << 4 << int(Qt::Key_Return) << 1;
+    QTest::newRow("OK Esc") << 4 << int(Qt::Key_Escape) << 1;
+    QTest::newRow("YesNo Enter") << 3 << int(Qt::Key_Enter) << 6;
+    QTest::newRow("YesNo Esc") << 3 << int(Qt::Key_Escape) << 7;
+    QTest::newRow("OKCancel Esc") << 12 << int(Qt::Key_Escape) << 2;
+  }
+
+  void messageDialogKeyboard() {
+    QFETCH(int, buttons);
+    QFETCH(int, key);
+    QFETCH(int, result);
+    dialogs::TMessageDialogRequest r;
+    r.Text = "Строка 1\rСтрока 2";
+    r.Kind = dialogs::mtWarning;
+    r.Buttons = static_cast<dialogs::TMsgDlgButtons>(buttons);
+    int got = -1;
+    OnNextModal([&](QWidget* d) { QTest::keyClick(d, static_cast<Qt::Key>(key)); });
+    got = dialogs_.ShowMessageDialog(r);
+    QCOMPARE(got, result);
+  }
+
+  void messageDialogCopiesItsDump() {
+    dialogs::TMessageDialogRequest r;
+    r.Text = "Невозможно выполнить\rвторая строка";
+    r.Kind = dialogs::mtCustom;
+    r.Buttons = dialogs::mbYesNo;
+    QString caption, clip;
+    QRect yes;
+    QSize client;
+    OnNextModal([&](QWidget* d) {
+      caption = d->windowTitle();
+      client = d->size();
+      yes = d->findChild<QPushButton*>(QStringLiteral("Button0"))->geometry();
+      QVERIFY(d->findChild<QPushButton*>(QStringLiteral("Button0"))->hasFocus());
+      QVERIFY(!d->findChild<QLabel*>(QStringLiteral("Image")));  // kind 5: no icon
+      QTest::keyClick(d, Qt::Key_C, Qt::ControlModifier);
+      clip = QGuiApplication::clipboard()->text();
+      QTest::keyClick(d, Qt::Key_Escape);
+    });
+    QCOMPARE(dialogs_.ShowMessageDialog(r), 7);
+    QCOMPARE(caption, QStringLiteral("Окно диска"));
+    const QString line = QStringLiteral("---------------------------\r\n");
+    QCOMPARE(clip, line + "Окно диска\r\n" + line + "Невозможно выполнить\rвторая строка\r\n" +
+                       line + "Да   Нет   \r\n" + line);
+
+    QtDialogMetrics metrics(MessageFont());
+    const auto layout = dialogs::BuildMessageDialog(r, metrics, Application.Title);
+    QCOMPARE(client, QSize(layout.ClientWidth, layout.ClientHeight));
+    const auto& b = layout.Buttons[0].Bounds;
+    QCOMPARE(yes, QRect(b.Left, b.Top, b.Width, b.Height));
+  }
+
+  void picturesLeaveTheirKeyColourUndrawn() {
+    for (const char* name : {"SoftSetup.bmp", "View.bmp", "Doc.bmp", "Image2.bmp"}) {
+      const QImage img = LoadPicture(QString::fromLatin1(name)).toImage();
+      QVERIFY2(!img.isNull(), name);
+      QCOMPARE(qAlpha(img.pixel(0, img.height() - 1)), 0);
+      bool opaque = false;
+      for (int y = 0; y < img.height() && !opaque; ++y)
+        for (int x = 0; x < img.width() && !opaque; ++x) opaque = qAlpha(img.pixel(x, y)) == 255;
+      QVERIFY2(opaque, name);
+    }
+    QCOMPARE(LoadPicture(QStringLiteral("Image2.bmp")).size(), QSize(150, 57));
+    QCOMPARE(LoadPicture(QStringLiteral("Image1.png")).size(), QSize(125, 38));
+  }
+};
+
+QTEST_MAIN(QtFrontEndTest)
+#include "QtFrontEndTest.moc"
