@@ -1,0 +1,76 @@
+// Shows one message dialog of the program, so the integration tests can drive
+// and photograph every kind without staging a disc for each.
+//
+//   dialog_gallery KIND BUTTONS TEXT [TITLE]   prints the dialog's result
+//   dialog_gallery --clipboard                 prints the clipboard text
+//
+// The second form reads back what a dialog's Ctrl+C copied; the test machines
+// have no clipboard tool of their own.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ui/Application.h"
+#include "ui/_Dialogs.h"
+#include "ui/qt/QtMessageDialog.h"
+#include "ui/qt/QtStyle.h"
+
+namespace {
+
+int Usage() {
+  std::fputs("usage: dialog_gallery KIND(0..5) BUTTONS TEXT [TITLE]\n"
+             "       dialog_gallery --clipboard\n",
+             stderr);
+  return 2;
+}
+
+bool ParseInt(const char* s, long min, long max, long& out) {
+  char* end = nullptr;
+  out = std::strtol(s, &end, 0);
+  return end != s && *end == '\0' && out >= min && out <= max;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+
+  if (argc == 2 && std::string(argv[1]) == "--clipboard") {
+    std::fputs(QGuiApplication::clipboard()->text().toStdString().c_str(), stdout);
+    return 0;
+  }
+
+  long kind = 0, buttons = 0;
+  if (argc < 4 || argc > 5 || !ParseInt(argv[1], 0, 5, kind) ||
+      !ParseInt(argv[2], 1, (1 << dialogs::kButtonCount) - 1, buttons))
+    return Usage();
+
+  // As the program does: no " — name" after the captions.
+  QApplication::setApplicationDisplayName(QString());
+  if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) {
+    std::fputs("the style resource is missing\n", stderr);
+    return 3;
+  }
+  ui::Application.Title = argc == 5 ? argv[4] : "СКУД \"Ловерин\". Диск дистрибутива";
+
+  // The shell passes real line breaks; the program's texts break with "\r".
+  std::string text = argv[3];
+  for (char& c : text)
+    if (c == '\n') c = '\r';
+
+  dialogs::TMessageDialogRequest request;
+  request.Text = text;
+  request.Kind = static_cast<dialogs::TMsgDlgType>(kind);
+  request.Buttons = static_cast<dialogs::TMsgDlgButtons>(buttons);
+
+  ui::qt::QtDialogs shown;
+  const int result = shown.ShowMessageDialog(request);
+  std::printf("%d\n", result);
+  std::fflush(stdout);
+  return 0;
+}

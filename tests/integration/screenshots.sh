@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Pictures of every window the program shows, for a person to look over.
+# Fails when one of the windows does not come up.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+it_xsession
+mkdir -p "$SHOT_DIR"
+
+stop_menu() {
+  local w=$1 pid=$2 q
+  send_keys "$w" alt+F4
+  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$pid")
+  send_keys "$q" Return
+  assert_exit "$pid" 0
+}
+
+stage_disc "$IT_TMP/disc"
+stage_disc "$IT_TMP/nostyle" "$NOSTYLE"
+mkdir -p "$IT_TMP/empty"
+cp "$SKDSETUP" "$IT_TMP/empty/"
+
+log "main window, close question, help error"
+start_prog "$IT_TMP/disc/skdsetup"
+menu=$LAST_PID
+main=$(wait_window "$DISC_NAME")
+screenshot "$main" "$SHOT_DIR/qt_main_window.png"
+send_keys "$main" F1
+box=$(wait_window 'Помощь')
+screenshot "$box" "$SHOT_DIR/qt_help_error.png"
+send_keys "$box" Return
+wait_no_window 'Помощь'
+send_keys "$main" alt+F4
+q=$(wait_window "$CLOSE_CAPTION")
+screenshot "$q" "$SHOT_DIR/qt_close_question.png"
+send_keys "$q" Escape
+wait_no_window "$CLOSE_CAPTION"
+stop_menu "$main" "$menu"
+
+log "load error"
+start_prog "$IT_TMP/empty/skdsetup"
+menu=$LAST_PID
+err=$(wait_window 'Ошибка')
+screenshot "$err" "$SHOT_DIR/qt_load_error.png"
+send_keys "$err" Return
+assert_exit "$menu" 0
+
+log "style error"
+start_prog "$IT_TMP/nostyle/skdsetup_nostyle"
+menu=$LAST_PID
+box=$(wait_window 'Error')
+screenshot "$box" "$SHOT_DIR/qt_style_error.png"
+send_keys "$box" Return
+main=$(wait_window "$DISC_NAME")
+stop_menu "$main" "$menu"
+
+log "message dialog kinds"
+text=$'Не найден файл установки на диске дистрибутива.\nПроверьте диск и повторите попытку.'
+captions=('Предупреждение' 'Ошибка' 'Информация' 'Подтвердите' "$CLOSE_CAPTION" "$DISC_NAME")
+buttons=(4 4 4 3 3 3)
+for kind in 0 1 2 3 4 5; do
+  start_prog "$GALLERY" "$kind" "${buttons[kind]}" "$text" "$DISC_NAME"
+  pid=$LAST_PID
+  dlg=$(wait_window "${captions[kind]}" "$WAIT" "$pid")
+  screenshot "$dlg" "$SHOT_DIR/qt_dialog_kind$kind.png"
+  send_keys "$dlg" Escape
+  assert_exit "$pid" 0
+done
+log ok
