@@ -105,13 +105,14 @@ struct Entry {
   int section;
   std::u16string name;
   std::u16string value;
+  bool hasValue;
 };
 
 std::u16string Reference(std::u16string text, std::string_view section, std::string_view key) {
+  // The API takes C strings: cut at NUL, then trim.
   const std::u16string wantSection =
-      AsciiLower(CString(Trim(std::u16string(section.begin(), section.end()))));
-  const std::u16string wantKey = AsciiLower(CString(Trim(std::u16string(key.begin(), key.end()))));
-  if (wantSection.empty() || wantKey.empty()) return {};
+      AsciiLower(Trim(CString(std::u16string(section.begin(), section.end()))));
+  const std::u16string wantKey = AsciiLower(Trim(CString(std::u16string(key.begin(), key.end()))));
 
   for (auto& c : text)
     if (c == '\r') c = '\n';
@@ -127,9 +128,10 @@ std::u16string Reference(std::u16string text, std::string_view section, std::str
   }
   lines.push_back(line);
 
-  std::vector<std::u16string> sections;
+  // Lines before the first header belong to a section named "".
+  std::vector<std::u16string> sections = {u""};
   std::vector<Entry> entries;
-  int current = -1;
+  int current = 0;
   for (const auto& raw : lines) {
     const std::u16string t = Trim(raw);
     if (t.empty()) continue;
@@ -139,11 +141,15 @@ std::u16string Reference(std::u16string text, std::string_view section, std::str
       current = static_cast<int>(sections.size()) - 1;
       continue;
     }
-    if (t[0] == ';') continue;
+    // ';' lines are keys like any other; a line without '=' is a key
+    // without a value.
     const auto eq = t.find(u'=');
-    if (eq == std::u16string::npos || current < 0) continue;
-    entries.push_back(
-        {current, AsciiLower(CString(Trim(t.substr(0, eq)))), CString(Trim(t.substr(eq + 1)))});
+    if (eq == std::u16string::npos) {
+      entries.push_back({current, AsciiLower(CString(t)), {}, false});
+      continue;
+    }
+    entries.push_back({current, AsciiLower(CString(Trim(t.substr(0, eq)))),
+                       CString(Trim(t.substr(eq + 1))), true});
   }
 
   int target = -1;
@@ -151,16 +157,15 @@ std::u16string Reference(std::u16string text, std::string_view section, std::str
     if (sections[i] == wantSection) target = static_cast<int>(i);
   for (const Entry& e : entries) {
     if (e.section != target || e.name != wantKey) continue;
+    if (!e.hasValue) return {};
     std::u16string v = e.value;
     const bool quoted = v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0];
     if (quoted) v.erase(0, 1);
-    const bool fits = v.size() <= kMax;
-    if (!fits) {
-      v.resize(kMax);
-      if (v.back() >= 0xD800 && v.back() <= 0xDBFF) v.pop_back();
-    } else if (quoted) {
-      v.pop_back();
-    }
+    // Windows copies what fits, then drops the last unit copied if the value
+    // with its closing quote would have fitted in 2048 units.
+    const bool dropLast = quoted && v.size() <= kMax + 1;
+    if (v.size() > kMax) v.resize(kMax);
+    if (dropLast) v.pop_back();
     return v;
   }
   return {};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing;
+# arguments name further packages.
 set -euo pipefail
-packages=(
+packages=("$@"
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev libgtest-dev googletest
   xvfb xauth openbox xdotool x11-apps imagemagick

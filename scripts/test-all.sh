@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test lane: core and Qt tests
 # with the integration tests (real program on Xvfb), the same under
-# ASan+UBSan, and a minute of fuzzing of the setup.ini reader.
+# ASan+UBSan, the Windows build and its tests under Wine, and a minute of
+# fuzzing of the setup.ini reader.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -43,6 +44,7 @@ fuzz() {
 
 lane default build_and_test default
 lane asan build_and_test asan
+lane wine scripts/test-wine.sh
 lane fuzz fuzz
 
 echo

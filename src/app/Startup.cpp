@@ -11,9 +11,9 @@
 namespace app {
 
 std::string StyleNotFoundText(const std::string& styleName) {
-  std::string text = consts::SStyleNotFound;
-  text.replace(text.find("%s"), 2, styleName);
-  return text;
+  const std::string format = consts::SStyleNotFound;
+  const auto at = format.find("%s");
+  return format.substr(0, at) + styleName + format.substr(at + 2);
 }
 
 int RunApplication(IFrontEnd& frontEnd) {

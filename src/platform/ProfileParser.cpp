@@ -62,21 +62,18 @@ bool EqualNoCase(Text a, Text b) {
   return true;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 // What the API copies into a caller's buffer of kProfileValueMax + 1 units.
+// It drops the opening quote, copies what fits, then drops the last unit
+// copied if the rest would have fitted: so a value cut right at its closing
+// quote loses one more unit, and a cut may split a surrogate pair (the half
+// becomes U+FFFD in UTF-8).
 std::string FinishValue(Text value) {
   const bool quoted =
       value.size() > 1 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0];
   if (quoted) value.remove_prefix(1);
-  if (value.size() > kProfileValueMax) {
-    // The closing quote, if any, was cut off with the rest.
-    value = value.substr(0, kProfileValueMax);
-    // Half a surrogate pair is not a character: better one less.
-    if (IsHighSurrogate(value.back())) value.remove_suffix(1);
-  } else if (quoted) {
-    value.remove_suffix(1);
-  }
+  const bool dropLast = quoted && value.size() <= kProfileValueMax + 1;
+  value = value.substr(0, kProfileValueMax);
+  if (dropLast) value.remove_suffix(1);
   return Utf16ToUtf8(value);
 }
 
@@ -86,19 +83,21 @@ std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key) {
   const std::u16string sectionText = Utf8ToUtf16(section);
   const std::u16string keyText = Utf8ToUtf16(key);
-  const Text wantSection = CutAtNul(Trim(sectionText));
-  const Text wantKey = CutAtNul(Trim(keyText));
-  if (wantSection.empty() || wantKey.empty()) return {};
+  // The API takes C strings: a NUL ends a name before it is trimmed.
+  const Text wantSection = Trim(CutAtNul(sectionText));
+  const Text wantKey = Trim(CutAtNul(keyText));
 
   const std::u16string content = DecodeProfileText(bytes);
   const Text text = content;
-  bool inSection = false;
+  // The lines before the first header form a section with an empty name.
+  bool inSection = wantSection.empty();
   // One pass; lines end at CR, LF or both, and empty lines mean nothing,
-  // so CR LF needs no special case.
+  // so CR LF needs no special case. A ';' line is an ordinary line: Windows
+  // finds a key named ";name" like any other.
   for (std::size_t pos = 0; pos < text.size();) {
     std::size_t end = text.find_first_of(u"\r\n", pos);
     if (end == Text::npos) end = text.size();
-    const Text line = TrimLeft(text.substr(pos, end - pos));
+    const Text line = Trim(text.substr(pos, end - pos));
     pos = end + 1;
     if (line.empty()) continue;
 
@@ -112,12 +111,14 @@ std::string LookupProfileValue(std::string_view bytes, std::string_view section,
       }
       // No closing bracket: an ordinary line.
     }
-    if (!inSection || line[0] == u';') continue;
+    if (!inSection) continue;
 
     const std::size_t eq = line.find(u'=');
-    if (eq == Text::npos) continue;
-    if (!EqualNoCase(CutAtNul(TrimRight(line.substr(0, eq))), wantKey)) continue;
-    return FinishValue(CutAtNul(Trim(line.substr(eq + 1))));
+    const Text name = eq == Text::npos ? line : TrimRight(line.substr(0, eq));
+    if (!EqualNoCase(CutAtNul(name), wantKey)) continue;
+    // A line without '=' is a key without a value, and it hides later ones.
+    if (eq == Text::npos) return {};
+    return FinishValue(CutAtNul(TrimLeft(line.substr(eq + 1))));
   }
   return {};
 }

@@ -6,12 +6,12 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 // Windows-1251, bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F in order.
-// 0x98 has no character in the code page.
+// 0x98 has no character in the code page; Windows maps it to U+0098.
 constexpr char16_t kCp1251High[64] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 88
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 98
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 98
     0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // A0
     0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // A8
     0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // B0
@@ -98,6 +98,65 @@ bool DecodeUtf8(std::string_view s, std::u16string& out, bool strict) {
   return true;
 }
 
+// UTF-8 the way MultiByteToWideChar(CP_UTF8) reads it, which is how Windows
+// reads a profile file with a UTF-8 byte-order mark. A bad sequence becomes
+// one U+FFFD covering the bytes up to where it went wrong (Windows stops
+// later than Unicode recommends for overlong forms and surrogates), and a
+// sequence cut off by the end of the text takes the rest with it.
+std::u16string DecodeUtf8AsWindows(std::string_view s) {
+  constexpr unsigned char kLeadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
+  std::u16string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  // Adds the next byte to `cp` if it is a continuation byte.
+  const auto next = [&](char32_t& cp) {
+    const unsigned c = static_cast<unsigned char>(s[i]) ^ 0x80u;
+    if (c >= 0x40) return false;
+    cp = (cp << 6) | c;
+    return true;
+  };
+  while (i < s.size()) {
+    const auto b0 = static_cast<unsigned char>(s[i++]);
+    if (b0 < 0x80) {
+      out.push_back(b0);
+      continue;
+    }
+    const std::size_t more = (b0 >= 0xC2 && b0 <= 0xDF)   ? 1
+                             : (b0 >= 0xE0 && b0 <= 0xEF) ? 2
+                             : (b0 >= 0xF0 && b0 <= 0xF4) ? 3
+                                                          : 0;
+    if (i + more > s.size()) {
+      out.push_back(kReplacement);
+      break;
+    }
+    char32_t cp = b0 & kLeadMask[more];
+    bool ok = false;
+    switch (more) {
+      case 3:
+        if (!next(cp)) break;
+        ++i;
+        if (cp < 0x10) break;  // overlong
+        [[fallthrough]];
+      case 2:
+        if (!next(cp)) break;
+        if (cp >= (0x110000 >> 6)) break;  // above U+10FFFF; this byte starts afresh
+        ++i;
+        if (cp < 0x20) break;                                   // overlong
+        if (cp >= (0xD800 >> 6) && cp <= (0xDFFF >> 6)) break;  // surrogate
+        [[fallthrough]];
+      case 1:
+        if (!next(cp)) break;
+        ++i;
+        ok = cp >= 0x80;  // else overlong
+        break;
+      default:
+        break;
+    }
+    AppendUtf16(out, ok ? cp : kReplacement);
+  }
+  return out;
+}
+
 std::u16string DecodeUtf16(std::string_view s, bool bigEndian) {
   std::u16string out;
   out.reserve(s.size() / 2);
@@ -119,11 +178,9 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 std::u16string DecodeProfileText(std::string_view bytes) {
   if (StartsWith(bytes, "\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
   if (StartsWith(bytes, "\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) return DecodeUtf8AsWindows(bytes.substr(3));
+  // Without a mark Windows reads the ANSI code page; UTF-8 is our extension.
   std::u16string out;
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
-    DecodeUtf8(bytes.substr(3), out, false);
-    return out;
-  }
   if (DecodeUtf8(bytes, out, true)) return out;
   // Not UTF-8: an ANSI file written on Cyrillic Windows.
   out.clear();

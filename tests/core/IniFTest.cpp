@@ -12,7 +12,7 @@ namespace {
 class IniF : public CleanState {
  protected:
   IniF() { common::ProgramDir = disc.Dir(); }
-  void Ini(const std::string& text) { disc.Write("setup.ini", text); }
+  void Ini(const std::string& text) { disc.Write("setup.ini", SetupIniBytes(text)); }
   TempDir disc;
 };
 

@@ -22,9 +22,10 @@ class MainForm : public CleanState {
 };
 
 TEST_F(MainForm, CreateWithValidPrg) {
-  disc.Write("setup.ini",
-             "[PRG]\nName=Программа СКУД\nLocation=Soft\\setup.sh\nSetupHint=Установить СКУД\n"
-             "[DATE]\nDate=2024, май\n[SERVICE]\nPath=Db\n");
+  disc.Write(
+      "setup.ini",
+      SetupIniBytes("[PRG]\nName=Программа СКУД\nLocation=Soft\\setup.sh\n"
+                    "SetupHint=Установить СКУД\n[DATE]\nDate=2024, май\n[SERVICE]\nPath=Db\n"));
   disc.Write("Db/DIZ_JSC.GDB", "");
   common::WindowName = "Диск";
   common::SystemName = "Система";
@@ -56,7 +57,7 @@ TEST_F(MainForm, CreateWithValidPrg) {
 }
 
 TEST_F(MainForm, CreateWithoutDateOrHintLeavesThemAlone) {
-  disc.Write("setup.ini", "[PRG]\nName=N\nLocation=L\n");
+  disc.Write("setup.ini", SetupIniBytes("[PRG]\nName=N\nLocation=L\n"));
   auto form = Make();
   form.FormCreate();
   EXPECT_EQ(view.Text.at(DateLabel), "");  // emptied, not the layout's text
@@ -68,7 +69,7 @@ TEST_F(MainForm, InvalidPrgReportsOnceAndRequestsTermination) {
   for (const char* ini : {"", "[PRG]\nName=N\n", "[PRG]\nLocation=L\n", "[SETUP]\nx=y\n"}) {
     dialogs.Shown.clear();
     Application.Reset();
-    if (*ini) disc.Write("setup.ini", ini);
+    if (*ini) disc.Write("setup.ini", SetupIniBytes(ini));
     auto form = Make();
     form.FormCreate();
     ASSERT_EQ(dialogs.Shown.size(), 1u) << ini;

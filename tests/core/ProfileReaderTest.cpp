@@ -1,6 +1,8 @@
 // The setup.ini reader must answer exactly as GetPrivateProfileStringW does
 // (empty default, 2048-unit buffer). Files are written to a temp dir and read
-// back through ReadProfileString, the way the menu reads them.
+// back through ReadProfileString, the way the menu reads them: on Windows
+// that is the system's reader, elsewhere ours. The expectations were settled
+// against Wine (tests/wine/profile_diff).
 
 #include <gtest/gtest.h>
 
@@ -106,7 +108,30 @@ class ProfileReaderTest : public ::testing::Test {
     return Utf8(path);
   }
 
+  // Windows reads a file without a byte-order mark in the ANSI code page, so
+  // there non-ASCII UTF-8 text gets a UTF-8 mark; Encodings tests the
+  // unmarked files on each platform.
+  static std::string ForThisPlatform(std::string_view content) {
+    std::string bytes(content);
+#ifdef _WIN32
+    const bool marked = bytes.rfind("\xEF\xBB\xBF", 0) == 0 || bytes.rfind("\xFF\xFE", 0) == 0 ||
+                        bytes.rfind("\xFE\xFF", 0) == 0;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Only text that survives the round trip is UTF-8.
+    const bool utf8 = platform::Utf16ToUtf8(platform::Utf8ToUtf16(bytes)) == bytes;
+    if (!marked && !ascii && utf8) bytes.insert(0, "\xEF\xBB\xBF");
+#endif
+    return bytes;
+  }
+
   std::string Read(std::string_view content, const std::string& section, const std::string& key) {
+    return ReadProfileString(Write("setup.ini", ForThisPlatform(content)), section, key);
+  }
+
+  // The bytes exactly as given, on every platform.
+  std::string ReadRaw(std::string_view content, const std::string& section,
+                      const std::string& key) {
     return ReadProfileString(Write("setup.ini", content), section, key);
   }
 
@@ -114,6 +139,18 @@ class ProfileReaderTest : public ::testing::Test {
     for (const Case& c : cases) {
       EXPECT_EQ(Read(c.content, c.section, c.key), c.expected) << c.what;
     }
+  }
+
+  void RunRawCases(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+      EXPECT_EQ(ReadRaw(c.content, c.section, c.key), c.expected) << c.what;
+    }
+  }
+
+  // Wine's reader folds only ASCII letters in names; Windows and ours fold
+  // Cyrillic too. On Windows this asks the system reader which one it is.
+  bool ReaderFoldsCyrillic() {
+    return ReadRaw(Utf16File(u"[Ж]\r\nk=1\r\n", false), "ж", "k") == "1";
   }
 
   fs::path dir_;
@@ -139,6 +176,8 @@ TEST_F(ProfileReaderTest, LineSyntax) {
       {"missing key", "[prg]\nname=value\n", "prg", "nam", ""},
       {"missing section", "[prg]\nname=value\n", "prg2", "name", ""},
       {"key before any section", "name=value\n[prg]\nx=1\n", "prg", "name", ""},
+      {"blank section name finds keys before any section", "name=value\n[prg]\nx=1\n", " ", "name",
+       "value"},
       {"key of another section", "[a]\nname=value\n[prg]\nx=1\n", "prg", "name", ""},
       {"key after its section ended", "[prg]\nx=1\n[b]\nname=value\n", "prg", "name", ""},
       {"empty section argument", "[]\nname=value\n", "", "name", ""},
@@ -165,7 +204,9 @@ TEST_F(ProfileReaderTest, Comments) {
   RunCases({
       {"comment line", "[prg]\n;name=commented\nname=value\n", "prg", "name", "value"},
       {"indented comment", "[prg]\n \t; name=commented\nname=value\n", "prg", "name", "value"},
-      {"comment is never a key", "[prg]\n;name=v\n; name = v\n", "prg", ";name", ""},
+      // Windows has no comments of its own: such a line is a key like any other.
+      {"; line is a key named with the ;", "[prg]\n;name=v\n; name = w\n", "prg", ";name", "v"},
+      {"; line with blanks", "[prg]\n;name=v\n; name = w\n", "prg", "; name", "w"},
       {"; inside a value", "[prg]\nname=a;b ; c\n", "prg", "name", "a;b ; c"},
       {"; at start of a value", "[prg]\nname=;x\n", "prg", "name", ";x"},
       {"; inside a key name", "[prg]\na;b=v\n", "prg", "a;b", "v"},
@@ -177,8 +218,10 @@ TEST_F(ProfileReaderTest, Comments) {
 TEST_F(ProfileReaderTest, LinesWithoutEquals) {
   RunCases({
       {"bare word", "[prg]\nname\n", "prg", "name", ""},
-      {"bare word does not shadow a later key", "[prg]\nname\nname=value\n", "prg", "name",
-       "value"},
+      // A line without '=' is a key without a value, found first.
+      {"bare word hides a later key", "[prg]\nname\nname=value\n", "prg", "name", ""},
+      {"bare word after the key", "[prg]\nname=value\nname\n", "prg", "name", "value"},
+      {"[ line without ] hides a later key", "[prg]\n[oops\n[oops = yes\n", "prg", "[oops", ""},
       {"text with blanks", "[prg]\nname value\n", "prg", "name value", ""},
   });
 }
@@ -202,11 +245,7 @@ TEST_F(ProfileReaderTest, CaseInsensitiveNames) {
       {"Latin section", "[prg]\nname=value\n", "PRG", "name", "value"},
       {"Latin key", "[PrG]\nNaMe=value\n", "pRg", "nAmE", "value"},
       {"value keeps its case", "[prg]\nname=VaLuE\n", "prg", "name", "VaLuE"},
-      {"Cyrillic section", "[ПРГ]\nимя=значение\n", "прг", "ИМЯ", "значение"},
-      {"Cyrillic key", "[раздел]\nКлюч=Значение\n", "РАЗДЕЛ", "кЛЮЧ", "Значение"},
-      {"Ё and ё", "[ЁЛКА]\nЁж=1\n", "ёлка", "ёЖ", "1"},
-      {"U+0400..U+040F", "[ЀЂЃЄЅІЇЈЉЊЋЌЍЎЏ]\nk=1\n", "ѐђѓєѕіїјљњћќѝўџ", "K", "1"},
-      {"Latin-1", "[ÀÉÎÕÜÞ]\nk=1\n", "àéîõüþ", "k", "1"},
+      {"Cyrillic as written", "[Раздел]\nКлюч=Значение\n", "Раздел", "Ключ", "Значение"},
       {"× and ÷ are not a pair", "[×]\nk=1\n", "÷", "k", ""},
       {"different letters", "[прг]\nk=1\n", "прк", "k", ""},
       {"prefix is not a match", "[prg2]\nname=1\n", "prg", "name", ""},
@@ -215,11 +254,26 @@ TEST_F(ProfileReaderTest, CaseInsensitiveNames) {
   });
 }
 
+TEST_F(ProfileReaderTest, CaseInsensitiveNonAsciiNames) {
+  if (!ReaderFoldsCyrillic()) GTEST_SKIP() << "this system's profile reader folds ASCII only";
+  RunCases({
+      {"Cyrillic section", "[ПРГ]\nимя=значение\n", "прг", "ИМЯ", "значение"},
+      {"Cyrillic key", "[раздел]\nКлюч=Значение\n", "РАЗДЕЛ", "кЛЮЧ", "Значение"},
+      {"Ё and ё", "[ЁЛКА]\nЁж=1\n", "ёлка", "ёЖ", "1"},
+      {"U+0400..U+040F", "[ЀЂЃЄЅІЇЈЉЊЋЌЍЎЏ]\nk=1\n", "ѐђѓєѕіїјљњћќѝўџ", "K", "1"},
+      {"Latin-1", "[ÀÉÎÕÜÞ]\nk=1\n", "àéîõüþ", "k", "1"},
+      {"UTF-16 LE", Utf16File(u"[Прг]\r\nКлюч=Знач\r\n", false), "прг", "ключ", "Знач"},
+      {"UTF-16 BE", Utf16File(u"[Прг]\r\nКлюч=Знач\r\n", true), "ПРГ", "КЛЮЧ", "Знач"},
+  });
+}
+
 TEST_F(ProfileReaderTest, ArgumentsAreTrimmedLikeNames) {
   RunCases({
       {"section argument", "[prg]\nname=value\n", " prg\t", "name", "value"},
       {"key argument", "[prg]\nname=value\n", "prg", "\tname ", "value"},
       {"blank arguments", "[prg]\nname=value\n", "  ", "name", ""},
+      {"NUL ends an argument before it is trimmed", "[prg]\nname=value\n", "prg \0x"s, "name",
+       "value"},
   });
 }
 
@@ -267,9 +321,10 @@ TEST_F(ProfileReaderTest, LongValuesAreCutAt2047Units) {
       const std::string value = Repeat(u.utf8, n);
       const std::string expected = Repeat(u.utf8, std::min<std::size_t>(n, 2047));
       EXPECT_EQ(Read("[prg]\nname=" + value + "\n", "prg", "name"), expected);
-      // Quotes around it come off only when the whole value fits.
+      // Quotes around it come off only when the value and its closing quote
+      // fit; when only the value fits, its last unit goes instead.
       const std::string quoted = Read("[prg]\nname=\"" + value + "\"\n", "prg", "name");
-      EXPECT_EQ(quoted, Repeat(u.utf8, std::min<std::size_t>(n, 2047)));
+      EXPECT_EQ(quoted, Repeat(u.utf8, n == 2047 ? 2046 : std::min<std::size_t>(n, 2047)));
     }
   }
 }
@@ -281,48 +336,45 @@ TEST_F(ProfileReaderTest, QuotedValuesAtTheLimit) {
       {"closing quote is unit 2047", "[p]\nk=\"" + x2046 + "\"\n", "p", "k", x2046},
       {"shorter", "[p]\nk=\"" + x2045 + "\"\n", "p", "k", x2045},
       // 2048 units after the opening quote: the closing quote falls off with
-      // the cut, and nothing more is removed.
-      {"closing quote cut off", "[p]\nk=\"" + x2046 + "y\"\n", "p", "k", x2046 + "y"},
+      // the cut, and the last unit that fitted is removed in its place.
+      {"closing quote cut off", "[p]\nk=\"" + x2046 + "y\"\n", "p", "k", x2046},
+      // 2049 and more: nothing is removed.
       {"cut inside", "[p]\nk='" + x2046 + "yz'\n", "p", "k", x2046 + "y"},
       {"unquoted keeps its quote", "[p]\nk=\"" + x2045 + "\n", "p", "k", "\"" + x2045},
       {"unquoted cut", "[p]\nk=\"" + x2046 + "y\n", "p", "k", "\"" + x2046},
   });
 }
 
-TEST_F(ProfileReaderTest, CutNeverSplitsASurrogatePair) {
+// The cut counts UTF-16 units and may split a surrogate pair; the half pair
+// has no UTF-8 form and comes out as U+FFFD.
+TEST_F(ProfileReaderTest, CutMaySplitASurrogatePair) {
   const std::string emoji = "\xF0\x9F\x98\x80";  // U+1F600, two UTF-16 units
+  const std::string half = "\xEF\xBF\xBD";
   RunCases({
       {"pair fits", "[p]\nk=" + Repeat("x", 2045) + emoji + "z\n", "p", "k",
        Repeat("x", 2045) + emoji},
-      {"pair split", "[p]\nk=" + Repeat("x", 2046) + emoji + "\n", "p", "k", Repeat("x", 2046)},
-      {"pairs only", "[p]\nk=" + Repeat(emoji, 3000) + "\n", "p", "k", Repeat(emoji, 1023)},
+      {"pair split", "[p]\nk=" + Repeat("x", 2046) + emoji + "\n", "p", "k",
+       Repeat("x", 2046) + half},
+      {"pairs only", "[p]\nk=" + Repeat(emoji, 3000) + "\n", "p", "k", Repeat(emoji, 1023) + half},
       {"quoted pair split", "[p]\nk=\"" + Repeat("x", 2046) + emoji + "\"\n", "p", "k",
-       Repeat("x", 2046)},
+       Repeat("x", 2046) + half},
   });
 }
 
 TEST_F(ProfileReaderTest, Encodings) {
-  RunCases({
-      {"UTF-8 without BOM", "[Программа]\nИмя=Значение ☺\n", "программа", "имя", "Значение ☺"},
+  RunRawCases({
       {"UTF-8 with BOM", "\xEF\xBB\xBF[prg]\nname=Всё\n", "prg", "name", "Всё"},
       {"UTF-8 BOM then the section", "\xEF\xBB\xBF[prg]\nname=v\n", "PRG", "name", "v"},
       {"bad sequence after a BOM", "\xEF\xBB\xBF[prg]\nname=a\xFF|\xC3\n", "prg", "name",
        "a\xEF\xBF\xBD|\xEF\xBF\xBD"},
+      // Windows ends a bad sequence at the byte where it went wrong.
       {"surrogate in UTF-8 after a BOM", "\xEF\xBB\xBF[prg]\nname=\xED\xA0\x80!\n", "prg", "name",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD!"},
-      // Сфера / Ключ / Значение in Windows-1251.
-      {"cp1251", "[\xD1\xF4\xE5\xF0\xE0]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5\r\n",
-       "сфера", "КЛЮЧ", "Значение"},
-      {"cp1251 Ё ё № €", "[prg]\nname=\xA8\xB8\xB9\x88\n", "prg", "name", "Ёё№€"},
-      {"cp1251 undefined 0x98", "[prg]\nname=a\x98z\n", "prg", "name", "a\xEF\xBF\xBDz"},
-      // A truncated UTF-8 sequence makes the file not UTF-8: it is cp1251.
-      {"truncated UTF-8 is cp1251", "[prg]\nname=\xD0\x9F\xD1\n", "prg", "name", "РџС"},
-      {"overlong UTF-8 is cp1251", "[prg]\nname=\xC0\xAF\n", "prg", "name", "АЇ"},
-      {"UTF-16 LE", Utf16File(u"[Прг]\r\nКлюч=Знач ☺\r\n", false), "прг", "ключ", "Знач ☺"},
-      {"UTF-16 BE", Utf16File(u"[Прг]\r\nКлюч=Знач ☺\r\n", true), "ПРГ", "КЛЮЧ", "Знач ☺"},
+       "\xEF\xBF\xBD\xEF\xBF\xBD!"},
+      {"sequence cut by the end of the file", "\xEF\xBB\xBF[p]\nk=a\xF0\x41", "p", "k",
+       "a\xEF\xBF\xBD"},
+      {"UTF-16 LE", Utf16File(u"[Прг]\r\nКлюч=Знач ☺\r\n", false), "Прг", "Ключ", "Знач ☺"},
+      {"UTF-16 BE", Utf16File(u"[Прг]\r\nКлюч=Знач ☺\r\n", true), "Прг", "Ключ", "Знач ☺"},
       {"UTF-16 LE odd length", Utf16File(u"[p]\nk=v\n", false) + "A", "p", "k", "v"},
-      {"UTF-16 BE odd length, cut mid-value", Utf16File(u"[p]\nk=vw", true) + "\x00"s, "p", "k",
-       "vw"},
       {"UTF-16 surrogate pair", Utf16File(u"[p]\nk=\U0001F600\n", false), "p", "k",
        "\xF0\x9F\x98\x80"},
       {"UTF-16 lone high surrogate", Utf16File(u"[p]\nk=a\xD800z\n", false), "p", "k",
@@ -331,7 +383,48 @@ TEST_F(ProfileReaderTest, Encodings) {
       {"UTF-16 BOM only", "\xFF\xFE", "p", "k", ""},
       {"UTF-16 long Cyrillic", Utf16File(u"[p]\nk=" + Repeat16(u"ж", 3000), false), "p", "k",
        Repeat("ж", 2047)},
+      {"UTF-16 without BOM is bytes with NULs", Utf16File(u"[p]\r\nk=v\r\n", false).substr(2), "p",
+       "k", ""},
   });
+#ifndef _WIN32
+  // Wine's answer here depends on memory past the end of the file.
+  RunRawCases({{"UTF-16 BE odd length, cut mid-value", Utf16File(u"[p]\nk=vw", true) + "\x00"s, "p",
+                "k", "vw"}});
+#endif
+}
+
+// Windows reads a file without a byte-order mark in its ANSI code page; we
+// take valid UTF-8 as UTF-8, which Windows never does.
+TEST_F(ProfileReaderTest, UnmarkedUtf8) {
+  const std::string file = "[Программа]\nИмя=Значение ☺\n";
+#ifdef _WIN32
+  // In the ANSI code page the Cyrillic names are other letters.
+  EXPECT_EQ(ReadRaw(file, "Программа", "Имя"), "");
+#else
+  EXPECT_EQ(ReadRaw(file, "Программа", "Имя"), "Значение ☺");
+  EXPECT_EQ(ReadRaw(file, "программа", "имя"), "Значение ☺");
+#endif
+}
+
+// Anything else without a mark is Windows-1251, as Windows reads it where
+// that is the ANSI code page (Russian Windows).
+TEST_F(ProfileReaderTest, UnmarkedCp1251) {
+  if (ReadRaw("[p]\nk=\xC6\n", "p", "k") != "Ж") GTEST_SKIP() << "the ANSI code page is not 1251";
+  // Сфера / Ключ / Значение in Windows-1251.
+  const std::string sphere =
+      "[\xD1\xF4\xE5\xF0\xE0]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5\r\n";
+  RunRawCases({
+      {"cp1251", sphere, "Сфера", "Ключ", "Значение"},
+      {"cp1251 Ё ё № €", "[prg]\nname=\xA8\xB8\xB9\x88\n", "prg", "name", "Ёё№€"},
+      {"cp1251 undefined 0x98 is U+0098", "[prg]\nname=a\x98z\n", "prg", "name", "a\xC2\x98z"},
+      {"no-break space is no blank", "[prg]\nname=\xA0v\xA0\n", "prg", "name", "\xC2\xA0v\xC2\xA0"},
+      // A truncated UTF-8 sequence makes the file not UTF-8: it is cp1251.
+      {"truncated UTF-8 is cp1251", "[prg]\nname=\xD0\x9F\xD1\n", "prg", "name", "РџС"},
+      {"overlong UTF-8 is cp1251", "[prg]\nname=\xC0\xAF\n", "prg", "name", "АЇ"},
+  });
+  if (ReaderFoldsCyrillic()) {
+    EXPECT_EQ(ReadRaw(sphere, "сфера", "КЛЮЧ"), "Значение");
+  }
 }
 
 TEST_F(ProfileReaderTest, MissingAndUnreadableFiles) {
@@ -527,6 +620,31 @@ TEST(TextDecodeTest, DetectsEncoding) {
   for (const auto& c : cases) EXPECT_EQ(platform::DecodeProfileText(c.in), c.out) << c.what;
 }
 
+// After a UTF-8 byte-order mark, as MultiByteToWideChar(CP_UTF8) reads it
+// (checked against Wine by tests/wine/profile_diff).
+TEST(TextDecodeTest, MarkedUtf8DecodesLikeWindows) {
+  struct {
+    const char* what;
+    std::string in;
+    std::u16string out;
+  } const cases[] = {
+      {"valid, one to four bytes", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", u"aé€\U0001F600"},
+      {"lone continuation bytes", "\x80\xBFz", u"\xFFFD\xFFFDz"},
+      {"C0, C1, F5 and up never lead", "\xC0\xAF\xC1\xBF\xF5\x80\xFF!",
+       u"\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD!"},
+      {"overlong three bytes: lead and one", "\xE0\x80\x80!", u"\xFFFD\xFFFD!"},
+      {"overlong four bytes: lead and one", "\xF0\x80\x80\x80!", u"\xFFFD\xFFFD\xFFFD!"},
+      {"encoded surrogate: lead and one", "\xED\xA0\x80!", u"\xFFFD\xFFFD!"},
+      {"above U+10FFFF: lead and one", "\xF4\x90\x80\x80!", u"\xFFFD\xFFFD\xFFFD!"},
+      {"cut by another character", "\xE2\x82z\xC3!", u"\xFFFDz\xFFFD!"},
+      {"cut by the end takes the rest", "a\xF0\x41", u"a\xFFFD"},
+      {"cut by the end", "a\xE2\x82", u"a\xFFFD"},
+      {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(platform::DecodeProfileText("\xEF\xBB\xBF" + c.in), c.out) << c.what;
+}
+
 #ifdef HAVE_ICONV
 // Every byte of Windows-1251 against the C library's table.
 TEST(TextDecodeTest, Cp1251MatchesIconv) {
@@ -548,7 +666,8 @@ TEST(TextDecodeTest, Cp1251MatchesIconv) {
         << std::hex << b;
   }
   iconv_close(cd);
-  EXPECT_EQ(platform::DecodeProfileText("\x98"), u"\xFFFD");
+  // No character there; Windows maps the byte to U+0098.
+  EXPECT_EQ(platform::DecodeProfileText("\x98"), u"\x0098");
 }
 #endif
 
@@ -558,6 +677,11 @@ TEST(ProfileParserTest, WorksOnBytes) {
   EXPECT_EQ(platform::LookupProfileValue("", "prg", "name"), "");
   EXPECT_EQ(platform::LookupProfileValue("[prg]\nname=value", "prg\0x"s, "name"), "value");
   EXPECT_EQ(platform::LookupProfileValue("[prg]\nname=value", "prg", "\xFF"), "");
+  // Empty names are names too: ReadProfileString answers "" for them without
+  // reading, but the parser answers as Windows does.
+  EXPECT_EQ(platform::LookupProfileValue("name=value\n[prg]\nname=v2", "", "name"), "value");
+  EXPECT_EQ(platform::LookupProfileValue("[prg]\nname=v\n=value\n", "prg", ""), "value");
+  EXPECT_EQ(platform::LookupProfileValue("[]\nname=value", "", "name"), "");
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ class Startup : public CleanState {};
 
 // Both runs read setup.ini beside the test program, so they share one test.
 TEST_F(Startup, SequenceWithAndWithoutSetupIni) {
-  const auto dir = std::filesystem::path(platform::ExecutablePath()).parent_path();
+  const std::string exe = platform::ExecutablePath();
+  const auto dir = std::filesystem::path(std::u8string(exe.begin(), exe.end())).parent_path();
   const auto ini = dir / "setup.ini";
   std::filesystem::remove(ini);
 
@@ -82,14 +83,15 @@ TEST_F(Startup, SequenceWithAndWithoutSetupIni) {
     ASSERT_EQ(fe.dialogs.Shown.size(), 1u);  // the load error, no close question
     EXPECT_EQ(fe.dialogs.Shown[0].Kind, dialogs::mtError);
     EXPECT_FALSE(ui::Application.StyleApplied);
-    EXPECT_EQ(ui::Application.HelpFile, dir.string() + "/setup.hlp");
+    EXPECT_EQ(ui::Application.HelpFile, Utf8Path(dir) + platform::PathDelimiter() + "setup.hlp");
     EXPECT_EQ(common::ProgramDir, "");  // cleared at shutdown
     EXPECT_EQ(common::LibraryList, nullptr);
   }
 
   ui::Application.Reset();
   common::ResetSettings();
-  std::ofstream(ini) << "[SETUP]\nWindowName=Диск СКУД\n[PRG]\nName=П\nLocation=p\n";
+  std::ofstream(ini, std::ios::binary)
+      << SetupIniBytes("[SETUP]\nWindowName=Диск СКУД\n[PRG]\nName=П\nLocation=p\n");
   {
     FakeFrontEnd fe;
     fe.dialogs.Answers = {dialogs::mrYes};

@@ -9,10 +9,29 @@
 
 namespace testing_support {
 
+std::string SetupIniBytes(const std::string& utf8) {
+#ifdef _WIN32
+  return "\xEF\xBB\xBF" + utf8;
+#else
+  return utf8;
+#endif
+}
+
+std::string Utf8Path(const std::filesystem::path& p) {
+  const std::u8string s = p.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+// Names are UTF-8 like everything else here; a plain std::string would be
+// taken in the ANSI code page on Windows.
+static std::filesystem::path FromUtf8(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 TempDir::TempDir() {
   std::random_device rd;
   path_ = std::filesystem::temp_directory_path() /
-          ("skd test " + std::to_string(rd()) + " каталог");
+          FromUtf8("skd test " + std::to_string(rd()) + " каталог");
   std::filesystem::create_directories(path_);
 }
 
@@ -21,18 +40,16 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::Dir() const {
-  return path_.string() + platform::PathDelimiter();
-}
+std::string TempDir::Dir() const { return Utf8Path(path_) + platform::PathDelimiter(); }
 
 void TempDir::Write(const std::string& name, const std::string& bytes) const {
-  const auto file = path_ / name;
+  const auto file = path_ / FromUtf8(name);
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
 void TempDir::MakeDir(const std::string& name) const {
-  std::filesystem::create_directories(path_ / name);
+  std::filesystem::create_directories(path_ / FromUtf8(name));
 }
 
 int ScriptedDialogs::ShowMessageDialog(const dialogs::TMessageDialogRequest& request) {

@@ -15,6 +15,14 @@
 
 namespace testing_support {
 
+// setup.ini content as the tests write it. Windows reads a file without a
+// byte-order mark in the ANSI code page, so there the UTF-8 text gets one.
+std::string SetupIniBytes(const std::string& utf8);
+
+// A path as the UTF-8 string our API takes (path::string() would give the
+// ANSI code page on Windows).
+std::string Utf8Path(const std::filesystem::path& p);
+
 class TempDir {
  public:
   TempDir();

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The Windows lane: cross-builds the mingw preset (libraries, core_tests.exe,
+# profile_diff.exe), runs every test under Wine through ctest, and checks that
+# the programs need no MinGW runtime DLLs on the target machine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+start=$(date +%s)
+
+scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 locales || exit 1
+
+build=$root/build/mingw
+cmake --preset mingw >/dev/null || exit 1
+cmake --build --preset mingw || exit 1
+
+# Make the Wine prefix now, so that no test's time limit pays for it.
+SKD_WINEPREFIX=$build/wineprefix scripts/wine.sh --init || exit 1
+
+status=0
+log=$build/ctest.log
+ctest --preset mingw -j2 2>&1 | tee "$log"
+[[ ${PIPESTATUS[0]} -eq 0 ]] || status=1
+
+# Only DLLs that every Windows has: libgcc, libstdc++ and winpthread must be
+# linked in, not shipped.
+system_dll='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|version|ws2_32|msvcrt|ucrtbase|ntdll|bcrypt|crypt32|rpcrt4|secur32|winmm|imm32|uxtheme|dwmapi|setupapi|userenv|api-ms-win-[a-z0-9-]+)\.dll$'
+echo
+echo "=== imports"
+for exe in "$build/src/app/skdsetup.exe" "$build/tests/core/core_tests.exe" "$build/tests/wine/profile_diff.exe"; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -fu)
+  echo "$(basename "$exe"): $(echo $dlls)"
+  while read -r dll; do
+    [[ -z $dll ]] && continue
+    if ! grep -qiE "$system_dll" <<<"$dll"; then
+      echo "  not a system DLL: $dll" >&2
+      status=1
+    fi
+  done <<<"$dlls"
+done
+
+echo "skdsetup.exe: $(stat -c %s "$build/src/app/skdsetup.exe") bytes"
+
+echo
+echo "=== summary"
+grep -E 'tests passed|tests failed out of' "$log" | tail -1
+echo "lane time: $(($(date +%s) - start)) s"
+[[ $status -eq 0 ]] && echo "WINE LANE PASSED" || echo "WINE LANE FAILED"
+exit $status

@@ -1,0 +1,64 @@
+#include "platform/Platform.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+#include "platform/TextDecode.h"
+
+namespace platform {
+namespace {
+
+std::wstring Wide(const std::string& s) {
+  const std::u16string u = Utf8ToUtf16(s);
+  return std::wstring(u.begin(), u.end());
+}
+
+std::string Narrow(const wchar_t* s, std::size_t n) {
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), n));
+}
+
+// The longest path NT takes, with room for its terminator.
+constexpr DWORD kLongestPath = 32768;
+
+}  // namespace
+
+std::string ExecutablePath() {
+  // A cut name is not an error: it comes back as long as the buffer, with
+  // ERROR_INSUFFICIENT_BUFFER (no terminator on older systems).
+  std::vector<wchar_t> buf(MAX_PATH);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buf.size());
+    SetLastError(ERROR_SUCCESS);
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), size);
+    if (n == 0) return {};
+    if (n < size && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return Narrow(buf.data(), n);
+    if (size >= kLongestPath) return {};
+    buf.resize(size * 2 > kLongestPath ? kLongestPath : size * 2);
+  }
+}
+
+char PathDelimiter() { return '\\'; }
+
+std::string NativePath(const std::string& path) { return path; }
+
+bool DirectoryExists(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace platform

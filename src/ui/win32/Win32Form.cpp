@@ -1,0 +1,401 @@
+#include "ui/win32/Win32Form.h"
+
+#include <commctrl.h>
+
+#include "ui/win32/Win32Style.h"
+#include "ui/win32/Win32Util.h"
+
+namespace ui::win32 {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"SkdForm";
+constexpr wchar_t kButtonClass[] = L"SkdFlatButton";
+TCursor g_cursor = TCursor::crDefault;
+
+int Dpi() {
+  static const int dpi = [] {
+    HDC dc = GetDC(nullptr);
+    const int d = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return d > 0 ? d : 96;
+  }();
+  return dpi;
+}
+
+// "\r\n" breaks label lines; a lone CR does too.
+std::wstring LabelText(const std::string& text) { return W(text); }
+
+void RegisterClasses() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+  wc.lpszClassName = kFormClass;
+  RegisterClassExW(&wc);
+  wc.hIcon = nullptr;
+  wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
+  wc.lpszClassName = kButtonClass;
+  RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+int Scale(int pixels) { return MulDiv(pixels, Dpi(), 96); }
+
+HFONT CreateLayoutFont(const TFontSpec& spec) {
+  return CreateFontW(-Scale(spec.PixelHeight), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     FALSE, FALSE, static_cast<BYTE>(spec.Charset), OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     W(spec.Family).c_str());
+}
+
+void SetScreenCursor(TCursor cursor) {
+  g_cursor = cursor;
+  POINT p;
+  GetCursorPos(&p);
+  SetCursorPos(p.x, p.y);  // makes the window under the mouse ask again
+}
+
+bool ApplyScreenCursor() {
+  if (g_cursor == TCursor::crDefault) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  return true;
+}
+
+Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
+  RegisterClasses();
+  border_ = Scale(layout.InnerBorder);
+  background_ = GdiObject<HBRUSH>(CreateSolidBrush(ResolveColour(layout.Background)));
+  font_ = GdiObject<HFONT>(CreateLayoutFont(layout.Font));
+
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+  if (layout.SystemMenu) style |= WS_SYSMENU;
+  if (layout.MinimizeBox) style |= WS_MINIMIZEBOX;
+  if (layout.MaximizeBox) style |= WS_MAXIMIZEBOX;
+  if (!layout.FixedSize) style |= WS_THICKFRAME;
+  RECT r{0, 0, Scale(layout.ClientWidth) + 2 * border_, Scale(layout.ClientHeight) + 2 * border_};
+  AdjustWindowRectEx(&r, style, FALSE, 0);
+  hwnd_ = CreateWindowExW(0, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                          r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
+  // The inner border becomes non-client area: the client is the layout's size.
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+
+  for (const TControlRow& row : layout.Controls) {
+    auto c = std::make_unique<Control>();
+    c->Row = &row;
+    c->Visible = row.Visible;
+    c->Text = LabelText(row.Text);
+    c->Hint = W(row.Hint);
+    c->Bounds = {Scale(row.Left), Scale(row.Top), Scale(row.Left + row.Width),
+                 Scale(row.Top + row.Height)};
+    switch (row.Kind) {
+      case ControlKind::Label:
+        c->Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout.Font));
+        AutoSize(*c);
+        break;
+      case ControlKind::Picture:
+        c->Image = LoadPicture(row.Picture);
+        c->Bounds.right = c->Bounds.left + c->Image.Width;
+        c->Bounds.bottom = c->Bounds.top + c->Image.Height;
+        break;
+      case ControlKind::FlatImageButton: {
+        c->Image = LoadPicture(row.Picture);
+        c->Greyed = LoadPicture(row.Picture, true);
+        const RECT& b = c->Bounds;
+        c->Button = CreateWindowExW(0, kButtonClass, W(row.Name).c_str(),
+                                    WS_CHILD | (row.Visible ? WS_VISIBLE : 0), b.left, b.top,
+                                    b.right - b.left, b.bottom - b.top, hwnd_, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(c->Button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c.get()));
+        SetPropW(c->Button, L"SkdForm", this);
+        SetWindowLongPtrW(c->Button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc));
+        if (!c->Hint.empty()) SendTool(TTM_ADDTOOLW, *c);
+        break;
+      }
+    }
+    controls_.push_back(std::move(c));
+  }
+}
+
+Win32Form::~Win32Form() {
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+Win32Form::Control* Win32Form::Find(int id) {
+  for (auto& c : controls_)
+    if (c->Row->Id == id) return c.get();
+  return nullptr;
+}
+
+RECT Win32Form::ControlRect(int id) const {
+  for (auto& c : controls_)
+    if (c->Row->Id == id) return c->Bounds;
+  return {};
+}
+
+HWND Win32Form::ControlHandle(int id) const {
+  for (auto& c : controls_)
+    if (c->Row->Id == id) return c->Button;
+  return nullptr;
+}
+
+void Win32Form::AutoSize(Control& c) {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, c.Font.Get());
+  RECT r{0, 0, 0, 0};
+  if (c.Text.empty()) {
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
+    r.bottom = tm.tmHeight;
+  } else {
+    DrawTextW(dc, c.Text.c_str(), static_cast<int>(c.Text.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_LEFT);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  c.Bounds.right = c.Bounds.left + r.right;
+  c.Bounds.bottom = c.Bounds.top + r.bottom;
+}
+
+void Win32Form::Invalidate(const Control& c) {
+  InvalidateRect(hwnd_, &c.Bounds, TRUE);
+}
+
+// Adds or updates the tooltip of a flat button.
+void Win32Form::SendTool(UINT message, Control& c) {
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = hwnd_;
+  ti.uId = reinterpret_cast<UINT_PTR>(c.Button);
+  ti.lpszText = const_cast<wchar_t*>(c.Hint.c_str());
+  SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void Win32Form::SetCaption(const std::string& text) { SetWindowTextW(hwnd_, W(text).c_str()); }
+
+void Win32Form::SetText(int id, const std::string& text) {
+  Control* c = Find(id);
+  if (!c || c->Row->Kind != ControlKind::Label) return;
+  Invalidate(*c);
+  c->Text = LabelText(text);
+  AutoSize(*c);
+  Invalidate(*c);
+}
+
+void Win32Form::SetHint(int id, const std::string& hint) {
+  Control* c = Find(id);
+  if (!c || !c->Button) return;
+  const bool had = !c->Hint.empty();
+  c->Hint = W(hint);
+  SendTool(had ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, *c);
+}
+
+void Win32Form::SetTop(int id, int top) {
+  Control* c = Find(id);
+  if (!c) return;
+  Invalidate(*c);
+  const int h = c->Bounds.bottom - c->Bounds.top;
+  c->Bounds.top = Scale(top);
+  c->Bounds.bottom = c->Bounds.top + h;
+  if (c->Button)
+    SetWindowPos(c->Button, nullptr, c->Bounds.left, c->Bounds.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Invalidate(*c);
+}
+
+void Win32Form::SetVisible(int id, bool visible) {
+  Control* c = Find(id);
+  if (!c) return;
+  c->Visible = visible;
+  if (c->Button) ShowWindow(c->Button, visible ? SW_SHOWNA : SW_HIDE);
+  Invalidate(*c);
+}
+
+void Win32Form::SetEnabled(int id, bool enabled) {
+  Control* c = Find(id);
+  if (!c) return;
+  c->Enabled = enabled;
+  if (c->Button) {
+    EnableWindow(c->Button, enabled);
+    InvalidateRect(c->Button, nullptr, TRUE);
+  }
+}
+
+void Win32Form::SetCursor(TCursor cursor) { SetScreenCursor(cursor); }
+
+void Win32Form::RequestClose() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void Win32Form::CentreOnScreen() {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Form::Paint(HDC target) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  // Paint off screen, then copy: no flicker of labels over the background.
+  HDC dc = CreateCompatibleDC(target);
+  HBITMAP bmp = CreateCompatibleBitmap(target, client.right, client.bottom);
+  HGDIOBJ oldBmp = SelectObject(dc, bmp);
+  FillRect(dc, &client, background_.Get());
+  SetBkMode(dc, TRANSPARENT);
+  for (auto& c : controls_) {
+    if (!c->Visible) continue;
+    switch (c->Row->Kind) {
+      case ControlKind::Label: {
+        if (!c->Row->Transparent) FillRect(dc, &c->Bounds, background_.Get());
+        HGDIOBJ old = SelectObject(dc, c->Font.Get());
+        SetTextColor(dc, ResolveColour(c->Row->Font ? c->Row->Font->Color : layout_.Font.Color));
+        RECT r = c->Bounds;
+        DrawTextW(dc, c->Text.c_str(), static_cast<int>(c->Text.size()), &r,
+                  DT_NOPREFIX | DT_LEFT | DT_NOCLIP);
+        SelectObject(dc, old);
+        break;
+      }
+      case ControlKind::Picture:
+        DrawPicture(dc, c->Image, c->Bounds.left, c->Bounds.top);
+        break;
+      case ControlKind::FlatImageButton:
+        break;  // a window of its own
+    }
+  }
+  BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, oldBmp);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
+void Win32Form::PaintButton(Control& c, HDC dc) {
+  RECT r;
+  GetClientRect(c.Button, &r);
+  FillRect(dc, &r, background_.Get());
+  const Picture& pic = c.Enabled ? c.Image : c.Greyed;
+  const bool down = c.Hovered && (GetKeyState(VK_LBUTTON) < 0) && GetCapture() == c.Button;
+  const int off = down ? 1 : 0;
+  DrawPicture(dc, pic, (r.right - pic.Width) / 2 + off, (r.bottom - pic.Height) / 2 + off);
+  if (c.Hovered && c.Enabled) DrawEdge(dc, &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+}
+
+LRESULT CALLBACK Win32Form::ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  auto* form = static_cast<Win32Form*>(GetPropW(h, L"SkdForm"));
+  if (!c || !form) return DefWindowProcW(h, msg, wp, lp);
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      form->PaintButton(*c, dc);
+      EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR:
+      if (ApplyScreenCursor()) return TRUE;
+      break;
+    case WM_MOUSEMOVE:
+      if (!c->Hovered) {
+        c->Hovered = true;
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, h, 0};
+        TrackMouseEvent(&tme);
+        InvalidateRect(h, nullptr, FALSE);
+      }
+      return 0;
+    case WM_MOUSELEAVE:
+      c->Hovered = false;
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetCapture(h);
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
+    case WM_LBUTTONUP: {
+      const bool captured = GetCapture() == h;
+      ReleaseCapture();
+      InvalidateRect(h, nullptr, FALSE);
+      POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      RECT r;
+      GetClientRect(h, &r);
+      if (captured && c->Enabled && PtInRect(&r, p)) {
+        auto it = form->OnClick.find(c->Row->Id);
+        if (it != form->OnClick.end() && it->second) it->second();
+      }
+      return 0;
+    }
+    case WM_MOUSEACTIVATE:
+      return MA_ACTIVATE;  // takes no focus
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+LRESULT CALLBACK Win32Form::FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(h, msg, wp, lp);
+  return form->WndProc(msg, wp, lp);
+}
+
+LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NCCALCSIZE: {
+      const LRESULT res = DefWindowProcW(hwnd_, msg, wp, lp);
+      RECT* r = wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0] : reinterpret_cast<RECT*>(lp);
+      InflateRect(r, -border_, -border_);
+      return res;
+    }
+    case WM_NCPAINT: {
+      DefWindowProcW(hwnd_, msg, wp, lp);
+      // The inner border in the window's colour.
+      RECT wr, cr;
+      GetWindowRect(hwnd_, &wr);
+      GetClientRect(hwnd_, &cr);
+      MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&cr), 2);
+      OffsetRect(&cr, -wr.left, -wr.top);
+      RECT ring = cr;
+      InflateRect(&ring, border_, border_);
+      HDC dc = GetWindowDC(hwnd_);
+      ExcludeClipRect(dc, cr.left, cr.top, cr.right, cr.bottom);
+      FillRect(dc, &ring, background_.Get());
+      ReleaseDC(hwnd_, dc);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      Paint(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (ApplyScreenCursor()) return TRUE;
+      break;
+    case WM_HELP:
+      return TRUE;  // F1 is taken from the key itself
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace ui::win32

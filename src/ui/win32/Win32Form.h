@@ -1,0 +1,86 @@
+#pragma once
+// Draws a layout table as a native window: labels and pictures painted by the
+// form itself, flat picture buttons as child windows with tooltips.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Forms.h"
+#include "ui/Layout.h"
+#include "ui/win32/Win32Pictures.h"
+
+namespace ui::win32 {
+
+// Layout pixels are at 96 dpi; the screen's text size scales them.
+int Scale(int pixels);
+HFONT CreateLayoutFont(const TFontSpec& spec);
+// The cursor every window of the program shows while not crDefault.
+void SetScreenCursor(TCursor cursor);
+bool ApplyScreenCursor();  // true when an override is in effect
+
+class Win32Form : public IFormView {
+ public:
+  explicit Win32Form(const TFormLayout& layout);
+  virtual ~Win32Form();
+
+  HWND Handle() const { return hwnd_; }
+  const TFormLayout& Layout() const { return layout_; }
+  // Screen rectangle of a control in client coordinates (for tests).
+  RECT ControlRect(int id) const;
+  HWND ControlHandle(int id) const;
+
+  void SetCaption(const std::string& text) override;
+  void SetText(int control, const std::string& text) override;
+  void SetHint(int control, const std::string& hint) override;
+  void SetTop(int control, int top) override;
+  void SetVisible(int control, bool visible) override;
+  void SetEnabled(int control, bool enabled) override;
+  void SetCursor(TCursor cursor) override;
+  void RequestClose() override;
+
+  // The form's click handlers, by control id.
+  std::map<int, std::function<void()>> OnClick;
+
+ protected:
+  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+  void CentreOnScreen();
+
+ private:
+  struct Control {
+    const TControlRow* Row;
+    RECT Bounds;  // client coordinates, scaled
+    std::wstring Text;
+    std::wstring Hint;
+    bool Visible;
+    bool Enabled = true;
+    GdiObject<HFONT> Font;
+    Picture Image;
+    Picture Greyed;
+    HWND Button = nullptr;
+    bool Hovered = false;
+  };
+
+  static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
+  void Paint(HDC dc);
+  void PaintButton(Control& c, HDC dc);
+  void AutoSize(Control& c);
+  Control* Find(int id);
+  void Invalidate(const Control& c);
+  void SendTool(UINT message, Control& c);
+
+  const TFormLayout& layout_;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  int border_ = 0;
+  std::vector<std::unique_ptr<Control>> controls_;
+  GdiObject<HBRUSH> background_;
+  GdiObject<HFONT> font_;
+};
+
+}  // namespace ui::win32

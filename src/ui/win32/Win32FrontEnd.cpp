@@ -1,0 +1,121 @@
+#include "ui/win32/Win32FrontEnd.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "ui/Application.h"
+#include "ui/win32/Win32Style.h"
+#include "ui/win32/Win32Util.h"
+
+namespace ui::win32 {
+
+namespace {
+constexpr UINT_PTR kTimer1Id = 1;
+Win32MainWindow* g_main = nullptr;
+}  // namespace
+
+void Win32Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (enabled) SetTimer(owner_, id_, static_cast<UINT>(interval_), nullptr);
+  else KillTimer(owner_, id_);
+}
+
+void Win32Timer::SetInterval(int ms) {
+  interval_ = ms;
+  if (enabled_) SetTimer(owner_, id_, static_cast<UINT>(ms), nullptr);
+}
+
+void Win32MessagePump::ProcessMessages() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      break;
+    }
+    if (g_main && g_main->HandleKey(m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+Win32MainWindow::Win32MainWindow(dialogs::IDialogs& dialogs)
+    : Win32Form(MainLayout()), dialogs_(dialogs), timer1_(Handle(), kTimer1Id) {
+  g_main = this;
+}
+
+void Win32MainWindow::Show(int showCommand) {
+  CentreOnScreen();
+  ShowWindow(Handle(), showCommand);
+  UpdateWindow(Handle());
+}
+
+bool Win32MainWindow::HandleKey(const MSG& m) {
+  if (m.message != WM_KEYDOWN || m.wParam != VK_F1 || !form_) return false;
+  if (m.hwnd != Handle() && !IsChild(Handle(), m.hwnd)) return false;
+  bool callHelp = true;
+  form_->FormHelp(HELP_CONTEXT, Layout().HelpContext, callHelp);
+  return true;
+}
+
+LRESULT Win32MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_TIMER:
+      if (wp == kTimer1Id && timer1_.OnTick) timer1_.OnTick();
+      return 0;
+    case WM_CLOSE: {
+      bool canClose = true;
+      if (form_ && !Application.Terminated) form_->FormCloseQuery(canClose);
+      if (canClose) {
+        if (form_) form_->FormClose();
+        PostQuitMessage(0);
+      }
+      return 0;
+    }
+  }
+  return Win32Form::WndProc(msg, wp, lp);
+}
+
+Win32FrontEnd::~Win32FrontEnd() {
+  help::SetHelpErrorBox(nullptr);
+  Application.OnTerminate = nullptr;
+  g_main = nullptr;
+}
+
+void Win32FrontEnd::InitApplication() {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  help::SetHelpErrorBox(&helpErrorBox_);
+  Application.OnTerminate = [] { PostQuitMessage(0); };
+}
+
+void Win32FrontEnd::SetTitle(const std::string&) {
+  // The taskbar shows the main window's caption, which is the same name.
+}
+
+bool Win32FrontEnd::ApplyStyle(const std::string& name) { return win32::ApplyStyle(name); }
+
+void Win32FrontEnd::ShowToolkitError(const std::string& title, const std::string& text,
+                                     const std::string& button) {
+  win32::ShowToolkitError(title, text, button, nullptr);
+}
+
+std::unique_ptr<app::IMainWindow> Win32FrontEnd::CreateMainWindow() {
+  auto w = std::make_unique<Win32MainWindow>(dialogs_);
+  dialogs_.MainWindow = w->Handle();
+  return w;
+}
+
+void Win32FrontEnd::RunMessageLoop(app::IMainWindow& window) {
+  auto& w = static_cast<Win32MainWindow&>(window);
+  w.Show(showCommand_);
+  if (Application.Terminated) return;
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if (w.HandleKey(m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,53 @@
+#pragma once
+// UTF-8 <-> UTF-16 at the Win32 boundary, and small GDI helpers.
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/TextDecode.h"
+
+namespace ui::win32 {
+
+inline std::wstring W(const std::string& s) {
+  const std::u16string u = platform::Utf8ToUtf16(s);
+  return std::wstring(u.begin(), u.end());
+}
+
+inline std::string U8(const std::wstring& s) {
+  return platform::Utf16ToUtf8(std::u16string(s.begin(), s.end()));
+}
+
+inline COLORREF ToColorRef(std::uint32_t rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// Owns one GDI object.
+template <typename T>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(T h) : h_(h) {}
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  GdiObject(GdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
+  GdiObject& operator=(GdiObject&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      h_ = o.h_;
+      o.h_ = nullptr;
+    }
+    return *this;
+  }
+  ~GdiObject() { Reset(); }
+  void Reset() {
+    if (h_) DeleteObject(h_);
+    h_ = nullptr;
+  }
+  T Get() const { return h_; }
+
+ private:
+  T h_ = nullptr;
+};
+
+}  // namespace ui::win32

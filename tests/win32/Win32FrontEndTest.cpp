@@ -1,0 +1,207 @@
+// The Win32 front end under Wine: the main window drawn from its layout, the
+// built message dialog's geometry and keys, the resources.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "config/Common.h"
+#include "platform/TextDecode.h"
+#include "ui/Application.h"
+#include "ui/Main.h"
+#include "ui/win32/Win32FrontEnd.h"
+#include "ui/win32/Win32Style.h"
+
+using namespace ui;
+using namespace ui::win32;
+
+namespace {
+
+std::function<void(HWND)> g_onDialog;
+
+void CALLBACK FindDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dlg = FindWindowW(L"SkdMessageDialog", nullptr);
+  if (!dlg || !IsWindowVisible(dlg)) return;
+  KillTimer(nullptr, id);
+  auto action = std::move(g_onDialog);
+  if (action) action(dlg);
+}
+
+// Runs `action` on the next built message dialog once it is up.
+void OnNextDialog(std::function<void(HWND)> action) {
+  g_onDialog = std::move(action);
+  SetTimer(nullptr, 0, 20, FindDialog);
+}
+
+void PostKey(HWND dlg, WPARAM key) {
+  HWND target = GetFocus();
+  if (!target || (target != dlg && !IsChild(dlg, target))) target = dlg;
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+}
+
+std::wstring Text(HWND h) {
+  wchar_t buf[512] = {};
+  GetWindowTextW(h, buf, 512);
+  return buf;
+}
+
+class Win32FrontEnd : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(ApplyStyle("Amethyst Kamri"));
+  }
+  void SetUp() override {
+    common::ResetSettings();
+    Application.Reset();
+    Application.Title = "Окно диска";
+    Application.StyleApplied = true;
+    dir_ = std::filesystem::temp_directory_path() / L"skd win32 тест";
+    std::filesystem::create_directories(dir_);
+    const auto u8 = dir_.u8string();
+    common::ProgramDir = std::string(u8.begin(), u8.end()) + "\\";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+    common::ResetSettings();
+  }
+  void WriteIni(const std::string& text) {
+    std::ofstream(dir_ / L"setup.ini", std::ios::binary) << "\xEF\xBB\xBF" << text;
+  }
+  std::filesystem::path dir_;
+  Win32Dialogs dialogs_;
+};
+
+TEST_F(Win32FrontEnd, StyleResourceByName) {
+  EXPECT_FALSE(ApplyStyle("Amethyst Kamri 2"));
+  ASSERT_TRUE(ApplyStyle("Amethyst Kamri"));
+  EXPECT_EQ(ActiveStyle()->Name, "Amethyst Kamri");
+}
+
+TEST_F(Win32FrontEnd, PicturesFromResources) {
+  struct {
+    const char* name;
+    int w, h;
+  } cases[] = {{"SoftSetup.bmp", 32, 32}, {"View.bmp", 32, 32}, {"Doc.bmp", 32, 32},
+               {"Image2.bmp", 150, 57}, {"Image1.png", 125, 38}};
+  for (const auto& c : cases) {
+    const Picture p = LoadPicture(c.name);
+    ASSERT_FALSE(p.Empty()) << c.name;
+    EXPECT_EQ(p.Width, c.w);
+    EXPECT_EQ(p.Height, c.h);
+  }
+  EXPECT_TRUE(LoadPicture("Missing.bmp").Empty());
+}
+
+TEST_F(Win32FrontEnd, MainWindowFromItsLayout) {
+  WriteIni("[PRG]\nName=Программа СКУД\nLocation=s.exe\nSetupHint=Поставить\n[DATE]\nDate=май\n");
+  common::WindowName = "Диск СКУД";
+  Win32MainWindow window(dialogs_);
+  TSKDSetupForm form(window.Deps());
+  window.Attach(form);
+  form.FormCreate();
+  EXPECT_FALSE(Application.Terminated);
+
+  RECT client;
+  GetClientRect(window.Handle(), &client);
+  EXPECT_EQ(client.right, 482);
+  EXPECT_EQ(client.bottom, 281);
+  const LONG style = GetWindowLongW(window.Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_EQ(Text(window.Handle()), L"Диск СКУД");
+
+  struct {
+    int id;
+    RECT r;
+  } buttons[] = {{SoftSetupRXSB, {72, 130, 107, 165}},
+                 {ViewRxSB, {168, 222, 203, 257}},
+                 {DocRxSB, {168, 181, 203, 216}}};
+  for (const auto& b : buttons) {
+    HWND h = window.ControlHandle(b.id);
+    ASSERT_TRUE(h);
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_TRUE(EqualRect(&r, &b.r)) << b.id << ": " << r.left << "," << r.top;
+  }
+  const RECT soft = window.ControlRect(SoftLabel);
+  EXPECT_EQ(soft.left, 121);
+  EXPECT_EQ(soft.top, 150);
+  const RECT image2 = window.ControlRect(Image2);
+  EXPECT_EQ(image2.right - image2.left, 150);
+  EXPECT_EQ(image2.top, 8);
+}
+
+TEST_F(Win32FrontEnd, LongNameWidensTheLabelNotTheWindow) {
+  std::string name;
+  for (int i = 0; i < 6; ++i) name += "Очень длинное имя ";
+  WriteIni("[PRG]\nName=" + name + "\nLocation=s.exe\n");
+  Win32MainWindow window(dialogs_);
+  TSKDSetupForm form(window.Deps());
+  window.Attach(form);
+  form.FormCreate();
+  const RECT soft = window.ControlRect(SoftLabel);
+  EXPECT_GT(soft.right - soft.left, 246);
+  RECT client;
+  GetClientRect(window.Handle(), &client);
+  EXPECT_EQ(client.right, 482);
+}
+
+TEST_F(Win32FrontEnd, DialogKeysAndGeometry) {
+  struct Case {
+    dialogs::TMsgDlgButtons buttons;
+    WPARAM key;
+    int result;
+  } cases[] = {{dialogs::mbOKOnly, VK_RETURN, 1},
+               {dialogs::mbOKOnly, VK_ESCAPE, 1},
+               {dialogs::mbYesNo, VK_RETURN, 6},
+               {dialogs::mbYesNo, VK_ESCAPE, 7}};
+  for (const auto& c : cases) {
+    dialogs::TMessageDialogRequest r;
+    r.Text = "Закрыть программу?";
+    r.Kind = dialogs::mtShutdown;
+    r.Buttons = c.buttons;
+    std::wstring caption;
+    RECT client{};
+    OnNextDialog([&](HWND d) {
+      caption = Text(d);
+      GetClientRect(d, &client);
+      PostKey(d, c.key);
+    });
+    EXPECT_EQ(dialogs_.ShowMessageDialog(r), c.result);
+    EXPECT_EQ(caption, L"Завершение работы");
+    HFONT font = CreateMessageFont();
+    Win32DialogMetrics metrics(font);
+    const auto layout = dialogs::BuildMessageDialog(r, metrics, Application.Title);
+    DeleteObject(font);
+    EXPECT_EQ(client.right, layout.ClientWidth);
+    EXPECT_EQ(client.bottom, layout.ClientHeight);
+  }
+}
+
+TEST_F(Win32FrontEnd, DialogButtonsAndCloseBox) {
+  dialogs::TMessageDialogRequest r;
+  r.Text = "Вопрос";
+  r.Kind = dialogs::mtCustom;
+  r.Buttons = dialogs::mbYesNo;
+  std::wstring caption, no;
+  OnNextDialog([&](HWND d) {
+    caption = Text(d);
+    HWND b = FindWindowExW(d, nullptr, L"BUTTON", L"Нет");
+    no = b ? Text(b) : L"";
+    if (b) PostMessageW(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), (LPARAM)b);
+  });
+  EXPECT_EQ(dialogs_.ShowMessageDialog(r), 7);
+  EXPECT_EQ(caption, L"Окно диска");
+  EXPECT_EQ(no, L"Нет");
+
+  OnNextDialog([](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); });
+  EXPECT_NE(dialogs_.ShowMessageDialog(r), 6);
+}
+
+}  // namespace
