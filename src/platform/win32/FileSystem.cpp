@@ -11,19 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/TextDecode.h"
+#include "platform/win32/Wide.h"
 
 namespace platform {
 namespace {
-
-std::wstring Wide(const std::string& s) {
-  const std::u16string u = Utf8ToUtf16(s);
-  return std::wstring(u.begin(), u.end());
-}
-
-std::string Narrow(const wchar_t* s, std::size_t n) {
-  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), n));
-}
 
 // The longest path NT takes, with room for its terminator.
 constexpr DWORD kLongestPath = 32768;
@@ -39,7 +30,7 @@ std::string ExecutablePath() {
     SetLastError(ERROR_SUCCESS);
     const DWORD n = GetModuleFileNameW(nullptr, buf.data(), size);
     if (n == 0) return {};
-    if (n < size && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return Narrow(buf.data(), n);
+    if (n < size && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return Narrow(std::wstring_view(buf.data(), n));
     if (size >= kLongestPath) return {};
     buf.resize(size * 2 > kLongestPath ? kLongestPath : size * 2);
   }

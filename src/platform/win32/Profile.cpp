@@ -10,15 +10,10 @@
 
 #include <string_view>
 
-#include "platform/TextDecode.h"
+#include "platform/win32/Wide.h"
 
 namespace platform {
 namespace {
-
-std::wstring Wide(const std::string& s) {
-  const std::u16string u = Utf8ToUtf16(s);
-  return std::wstring(u.begin(), u.end());
-}
 
 // A name without a directory would be looked up in the Windows directory,
 // and a relative one against whatever the current directory is then.

@@ -5,18 +5,11 @@
 
 #include <string>
 
-#include "platform/TextDecode.h"
+#include "platform/win32/Wide.h"
 
 namespace ui::win32 {
 
-inline std::wstring W(const std::string& s) {
-  const std::u16string u = platform::Utf8ToUtf16(s);
-  return std::wstring(u.begin(), u.end());
-}
-
-inline std::string U8(const std::wstring& s) {
-  return platform::Utf16ToUtf8(std::u16string(s.begin(), s.end()));
-}
+inline std::wstring W(const std::string& s) { return platform::Wide(s); }
 
 inline COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
