@@ -51,6 +51,7 @@ uint8_t to8(double v) { return static_cast<uint8_t>(std::floor(std::clamp(v, 0.0
 
 constexpr Col kWindow = hex(0xF4EEFA);      // the menu window behind every BMP
 constexpr Rgb kKey{255, 0, 255};            // transparency key of every BMP
+constexpr Col kDialogFace = hex(0xEDE4F5);  // face of the dialogs' push buttons
 
 // Palette shared by all pictures.
 constexpr Col kNavy = hex(0x1C2766);
@@ -203,6 +204,13 @@ public:
         }
     }
 
+    // Composites one whole pixel; text uses it because a full-canvas fill per
+    // glyph pixel is far too slow on the larger pictures.
+    void plot(int x, int y, Col c)
+    {
+        if (x >= 0 && y >= 0 && x < w_ && y < h_) blend(x, y, c, 1.0);
+    }
+
     // Sets coverage as a mask: pixels outside the shape lose their alpha.
     void clip(const Sdf& shape, int ss = 6)
     {
@@ -241,7 +249,7 @@ struct Image {
 // Flattens onto the window colour; nearly empty pixels become the key so the
 // menu leaves them undrawn. Edges are therefore blended with the window
 // colour, never with the key.
-Image keyed(const Canvas& c, double threshold = 0.06)
+Image keyed(const Canvas& c, double threshold = 0.06, Col ground = kWindow)
 {
     Image img{c.width(), c.height(), std::vector<Rgb>(size_t(c.width()) * c.height())};
     for (int y = 0; y < c.height(); ++y) {
@@ -249,13 +257,25 @@ Image keyed(const Canvas& c, double threshold = 0.06)
             const Col& p = c.at(x, y);
             Rgb o = kKey;
             if (p.a >= threshold) {
-                o = {to8(p.r * p.a + kWindow.r * (1 - p.a)), to8(p.g * p.a + kWindow.g * (1 - p.a)),
-                     to8(p.b * p.a + kWindow.b * (1 - p.a))};
+                o = {to8(p.r * p.a + ground.r * (1 - p.a)), to8(p.g * p.a + ground.g * (1 - p.a)),
+                     to8(p.b * p.a + ground.b * (1 - p.a))};
                 if (o == kKey) o.g = 1;  // the key must never appear in the drawing
             }
             img.at(x, y) = o;
         }
     }
+    return img;
+}
+
+// Opaque picture of a canvas that covers itself completely.
+Image flatten(const Canvas& c)
+{
+    Image img{c.width(), c.height(), std::vector<Rgb>(size_t(c.width()) * c.height())};
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x) {
+            const Col& p = c.at(x, y);
+            img.at(x, y) = {to8(p.r), to8(p.g), to8(p.b)};
+        }
     return img;
 }
 
@@ -356,9 +376,9 @@ const std::vector<Rgb> kVga16 = {
     {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 constexpr size_t kVgaKey = 13;
 
-// 256-entry palette: entry 0 is the key, then the picture's own colours
-// (median cut if there are more than 255), the rest unused black.
-std::vector<Rgb> palette256(const Image& img)
+// The picture's colours other than the key, exact while there are at most
+// maxColours of them, otherwise reduced by median cut.
+std::vector<Rgb> medianCut(const Image& img, size_t maxColours)
 {
     struct Entry {
         Rgb c;
@@ -389,7 +409,7 @@ std::vector<Rgb> palette256(const Image& img)
         }
         return hi - lo;
     };
-    while (boxes.size() < 255) {
+    while (boxes.size() < maxColours) {
         // Split the box with the widest channel spread.
         size_t pick = boxes.size();
         int bestSpread = 0, bestCh = 0;
@@ -421,8 +441,7 @@ std::vector<Rgb> palette256(const Image& img)
         bx.resize(cut);
         boxes.push_back(std::move(hi));
     }
-    std::vector<Rgb> pal(256, Rgb{0, 0, 0});
-    pal[0] = kKey;
+    std::vector<Rgb> out;
     for (size_t i = 0; i < boxes.size(); ++i) {
         long n = 0, r = 0, g = 0, b = 0;
         for (const Entry& e : boxes[i]) {
@@ -433,8 +452,19 @@ std::vector<Rgb> palette256(const Image& img)
         }
         Rgb c{uint8_t((r + n / 2) / n), uint8_t((g + n / 2) / n), uint8_t((b + n / 2) / n)};
         if (c == kKey) c.g = 1;
-        pal[i + 1] = c;
+        out.push_back(c);
     }
+    return out;
+}
+
+// 256-entry palette: entry 0 is the key, then the picture's own colours
+// (median cut if there are more than 255), the rest unused black.
+std::vector<Rgb> palette256(const Image& img)
+{
+    const std::vector<Rgb> own = medianCut(img, 255);
+    std::vector<Rgb> pal(256, Rgb{0, 0, 0});
+    pal[0] = kKey;
+    std::copy(own.begin(), own.end(), pal.begin() + 1);
     return pal;
 }
 
@@ -519,6 +549,122 @@ Bytes png(const Canvas& c)
     return out;
 }
 
+// zlib stream of one deflate block with the fixed Huffman code and greedy
+// LZ77 matches: stored blocks would make a large flat drawing ten times
+// bigger, and a bounded search keeps the output identical on every run.
+Bytes zlibFixed(const Bytes& raw)
+{
+    Bytes z{0x78, 0x01};
+    uint32_t acc = 0;
+    int nbits = 0;
+    auto bits = [&](uint32_t v, int n) {  // LSB first
+        acc |= v << nbits;
+        nbits += n;
+        while (nbits >= 8) {
+            z.push_back(uint8_t(acc));
+            acc >>= 8;
+            nbits -= 8;
+        }
+    };
+    auto code = [&](uint32_t c, int n) {  // Huffman codes go MSB first
+        uint32_t r = 0;
+        for (int i = 0; i < n; ++i) r |= ((c >> i) & 1u) << (n - 1 - i);
+        bits(r, n);
+    };
+    auto literal = [&](int v) {
+        if (v < 144) code(uint32_t(0x30 + v), 8);
+        else if (v < 256) code(uint32_t(0x190 + v - 144), 9);
+        else if (v < 280) code(uint32_t(v - 256), 7);
+        else code(uint32_t(0xC0 + v - 280), 8);
+    };
+    static constexpr std::array<int, 29> lenBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                                    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static constexpr std::array<int, 29> lenExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                     2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+    static constexpr std::array<int, 30> distBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+                                                     33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+                                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    auto match = [&](int len, int dist) {
+        int i = 28;
+        while (lenBase[size_t(i)] > len) --i;
+        literal(257 + i);
+        bits(uint32_t(len - lenBase[size_t(i)]), lenExtra[size_t(i)]);
+        int d = 29;
+        while (distBase[size_t(d)] > dist) --d;
+        code(uint32_t(d), 5);
+        bits(uint32_t(dist - distBase[size_t(d)]), d < 4 ? 0 : d / 2 - 1);
+    };
+
+    constexpr size_t kWindowSize = 32768, kHashSize = 1 << 15;
+    constexpr int kMaxChain = 64, kMaxLen = 258;
+    std::vector<long> head(kHashSize, -1), prev(raw.size(), -1);
+    auto hash = [&](size_t i) { return ((raw[i] << 10) ^ (raw[i + 1] << 5) ^ raw[i + 2]) & (kHashSize - 1); };
+    auto insert = [&](size_t i) {
+        if (i + 2 >= raw.size()) return;
+        const size_t h = hash(i);
+        prev[i] = head[h];
+        head[h] = long(i);
+    };
+
+    bits(1, 1);  // final block
+    bits(1, 2);  // fixed Huffman
+    size_t i = 0;
+    while (i < raw.size()) {
+        int bestLen = 0;
+        size_t bestDist = 0;
+        if (i + 2 < raw.size()) {
+            long cand = head[hash(i)];
+            const int limit = int(std::min<size_t>(kMaxLen, raw.size() - i));
+            for (int chain = 0; cand >= 0 && chain < kMaxChain; ++chain, cand = prev[size_t(cand)]) {
+                const size_t dist = i - size_t(cand);
+                if (dist > kWindowSize) break;
+                int len = 0;
+                while (len < limit && raw[size_t(cand) + size_t(len)] == raw[i + size_t(len)]) ++len;
+                if (len > bestLen) {
+                    bestLen = len;
+                    bestDist = dist;
+                    if (len == limit) break;
+                }
+            }
+        }
+        if (bestLen >= 3) {
+            match(bestLen, int(bestDist));
+            for (int k = 0; k < bestLen; ++k) insert(i + size_t(k));
+            i += size_t(bestLen);
+        } else {
+            literal(raw[i]);
+            insert(i);
+            ++i;
+        }
+    }
+    literal(256);
+    if (nbits > 0) bits(0, 8 - nbits);
+    put32be(z, adler32(raw));
+    return z;
+}
+
+// 8-bit palette PNG (colour type 3); idx holds one palette entry per pixel.
+Bytes pngIndexed(const Image& img, const std::vector<Rgb>& pal, const std::vector<uint8_t>& idx)
+{
+    Bytes out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes ihdr;
+    put32be(ihdr, uint32_t(img.w));
+    put32be(ihdr, uint32_t(img.h));
+    ihdr.insert(ihdr.end(), {8, 3, 0, 0, 0});
+    pngChunk(out, "IHDR", ihdr);
+    Bytes plte;
+    for (const Rgb& c : pal) plte.insert(plte.end(), {c.r, c.g, c.b});
+    pngChunk(out, "PLTE", plte);
+    Bytes raw;
+    for (int y = 0; y < img.h; ++y) {
+        raw.push_back(0);  // filter: none, as advised for palette images
+        raw.insert(raw.end(), idx.begin() + long(y) * img.w, idx.begin() + long(y + 1) * img.w);
+    }
+    pngChunk(out, "IDAT", zlibFixed(raw));
+    pngChunk(out, "IEND", {});
+    return out;
+}
+
 // ---------------------------------------------------------------- ICO
 
 // ICO of 32-bit BGRA BMP images with the 1-bit AND mask (set = transparent).
@@ -580,10 +726,14 @@ Bytes ico(const std::vector<Canvas>& images)
 
 // ---------------------------------------------------------------- font
 
-// 5×7 Cyrillic capitals for the emblem's caption.
+// Bitmap font: capitals are 5×7; lowercase letters sit on the same baseline
+// with a 5-row x-height and up to two rows below it. A glyph is as wide as
+// its rows and advances one pixel more, so the emblem's all-capitals caption
+// keeps its even 6-pixel pitch.
 struct Glyph {
     char32_t ch;
-    std::array<std::string_view, 7> rows;
+    std::array<std::string_view, 9> rows;
+    int top = 0;  // rows above the first given one (2 for most lowercase)
 };
 
 const std::vector<Glyph> kFont = {
@@ -600,23 +750,114 @@ const std::vector<Glyph> kFont = {
     {U'У', {"X...X", "X...X", "X...X", ".XXXX", "....X", "X...X", ".XXX."}},
     {U'Ь', {"X....", "X....", "X....", "XXXX.", "X...X", "X...X", "XXXX."}},
     {U' ', {".....", ".....", ".....", ".....", ".....", ".....", "....."}},
+    // Remaining capitals.
+    {U'Б', {"XXXXX", "X....", "X....", "XXXX.", "X...X", "X...X", "XXXX."}},
+    {U'В', {"XXXX.", "X...X", "X...X", "XXXX.", "X...X", "X...X", "XXXX."}},
+    {U'Г', {"XXXXX", "X....", "X....", "X....", "X....", "X....", "X...."}},
+    {U'Е', {"XXXXX", "X....", "X....", "XXXX.", "X....", "X....", "XXXXX"}},
+    {U'Ж', {"X.X.X", "X.X.X", "X.X.X", ".XXX.", "X.X.X", "X.X.X", "X.X.X"}},
+    {U'З', {".XXX.", "X...X", "....X", "..XX.", "....X", "X...X", ".XXX."}},
+    {U'И', {"X...X", "X...X", "X..XX", "X.X.X", "XX..X", "X...X", "X...X"}},
+    {U'М', {"X...X", "XX.XX", "X.X.X", "X.X.X", "X...X", "X...X", "X...X"}},
+    {U'Ф', {"..X..", ".XXX.", "X.X.X", "X.X.X", ".XXX.", "..X..", "..X.."}},
+    {U'Х', {"X...X", "X...X", ".X.X.", "..X..", ".X.X.", "X...X", "X...X"}},
+    {U'Ц', {"X..X.", "X..X.", "X..X.", "X..X.", "X..X.", "X..X.", "XXXXX", "....X"}},
+    {U'Ч', {"X...X", "X...X", "X...X", ".XXXX", "....X", "....X", "....X"}},
+    {U'Ш', {"X.X.X", "X.X.X", "X.X.X", "X.X.X", "X.X.X", "X.X.X", "XXXXX"}},
+    {U'Щ', {"X.X.X", "X.X.X", "X.X.X", "X.X.X", "X.X.X", "X.X.X", "XXXXX", "....X"}},
+    {U'Ы', {"X...X", "X...X", "X...X", "XXX.X", "X..XX", "X..XX", "XXX.X"}},
+    {U'Э', {".XXX.", "X...X", "....X", "..XXX", "....X", "X...X", ".XXX."}},
+    {U'Ю', {"X..X.", "X.X.X", "X.X.X", "XXX.X", "X.X.X", "X.X.X", "X..X."}},
+    {U'Я', {".XXXX", "X...X", "X...X", ".XXXX", "..X.X", ".X..X", "X...X"}},
+    {U'W', {"X...X", "X...X", "X...X", "X.X.X", "X.X.X", "XX.XX", "X...X"}},
+    // Lowercase.
+    {U'а', {".XX.", "...X", ".XXX", "X..X", ".XXX"}, 2},
+    {U'б', {"..XX", ".X..", "X...", "XXX.", "X..X", "X..X", ".XX."}},
+    {U'в', {"XXX.", "X..X", "XXX.", "X..X", "XXX."}, 2},
+    {U'г', {"XXX", "X..", "X..", "X..", "X.."}, 2},
+    {U'д', {".XXX.", ".X.X.", ".X.X.", ".X.X.", "XXXXX", "X...X"}, 2},
+    {U'е', {".XX.", "X..X", "XXXX", "X...", ".XXX"}, 2},
+    {U'ж', {"X.X.X", "X.X.X", ".XXX.", "X.X.X", "X.X.X"}, 2},
+    {U'з', {"XXX.", "...X", ".XX.", "...X", "XXX."}, 2},
+    {U'и', {"X..X", "X..X", "X.XX", "XX.X", "X..X"}, 2},
+    {U'й', {".XX.", "....", "X..X", "X..X", "X.XX", "XX.X", "X..X"}},
+    {U'к', {"X..X", "X.X.", "XX..", "X.X.", "X..X"}, 2},
+    {U'л', {".XXX", ".X.X", ".X.X", ".X.X", "X..X"}, 2},
+    {U'м', {"X...X", "XX.XX", "X.X.X", "X...X", "X...X"}, 2},
+    {U'н', {"X..X", "X..X", "XXXX", "X..X", "X..X"}, 2},
+    {U'о', {".XX.", "X..X", "X..X", "X..X", ".XX."}, 2},
+    {U'п', {"XXXX", "X..X", "X..X", "X..X", "X..X"}, 2},
+    {U'р', {"XXX.", "X..X", "X..X", "X..X", "XXX.", "X...", "X..."}, 2},
+    {U'с', {".XXX", "X...", "X...", "X...", ".XXX"}, 2},
+    {U'т', {"XXXXX", "..X..", "..X..", "..X..", "..X.."}, 2},
+    {U'у', {"X..X", "X..X", "X..X", "X..X", ".XXX", "...X", ".XX."}, 2},
+    {U'ф', {"..X..", "..X..", ".XXX.", "X.X.X", "X.X.X", "X.X.X", ".XXX.", "..X..", "..X.."}},
+    {U'х', {"X..X", "X..X", ".XX.", "X..X", "X..X"}, 2},
+    {U'ц', {"X..X.", "X..X.", "X..X.", "X..X.", "XXXXX", "....X"}, 2},
+    {U'ч', {"X..X", "X..X", ".XXX", "...X", "...X"}, 2},
+    {U'ш', {"X.X.X", "X.X.X", "X.X.X", "X.X.X", "XXXXX"}, 2},
+    {U'щ', {"X.X.X", "X.X.X", "X.X.X", "X.X.X", "XXXXX", "....X"}, 2},
+    {U'ъ', {"XX...", ".X...", ".XXX.", ".X..X", ".XXX."}, 2},
+    {U'ы', {"X...X", "X...X", "XXX.X", "X..XX", "XXX.X"}, 2},
+    {U'ь', {"X...", "X...", "XXX.", "X..X", "XXX."}, 2},
+    {U'э', {"XXX.", "...X", ".XXX", "...X", "XXX."}, 2},
+    {U'ю', {"X..X.", "X.X.X", "XXX.X", "X.X.X", "X..X."}, 2},
+    {U'я', {".XXX", "X..X", ".XXX", ".X.X", "X..X"}, 2},
+    {U'd', {"...X", "...X", ".XXX", "X..X", "X..X", "X..X", ".XXX"}},
+    {U'i', {"X", ".", "X", "X", "X", "X", "X"}},
+    {U'n', {"XXX.", "X..X", "X..X", "X..X", "X..X"}, 2},
+    {U'o', {".XX.", "X..X", "X..X", "X..X", ".XX."}, 2},
+    {U's', {".XXX", "X...", ".XX.", "...X", "XXX."}, 2},
+    {U'w', {"X...X", "X...X", "X.X.X", "X.X.X", ".X.X."}, 2},
+    // Punctuation.
+    {U'.', {"X"}, 6},
+    {U',', {"X", "X"}, 6},
+    {U':', {"X", ".", ".", "X"}, 3},
+    {U'-', {"XXX"}, 4},
+    {U'•', {"XX", "XX"}, 3},
+    {U'(', {".X", "X.", "X.", "X.", "X.", "X.", "X.", ".X"}},
+    {U')', {"X.", ".X", ".X", ".X", ".X", ".X", ".X", "X."}},
 };
 
-// Width in pixels of text set with advance 6×scale.
-int textWidth(std::u32string_view s, int scale) { return int(s.size()) * 6 * scale - scale; }
+const Glyph* findGlyph(char32_t ch)
+{
+    const auto g = std::find_if(kFont.begin(), kFont.end(), [ch](const Glyph& gl) { return gl.ch == ch; });
+    return g == kFont.end() ? nullptr : &*g;
+}
 
-void drawText(Canvas& c, std::u32string_view s, int x, int y, int scale, const Paint& paint)
+// Pixels from one glyph's left edge to the next one's (unknown glyphs keep
+// the old fixed pitch). Running lowercase text reads better with a narrower
+// word gap than the caption's full-cell space.
+int advance(char32_t ch, int wordGap)
+{
+    if (ch == U' ') return wordGap;
+    const Glyph* g = findGlyph(ch);
+    return g ? int(g->rows[0].size()) + 1 : 6;
+}
+
+// Width in pixels of the text at the given scale, without the trailing gap.
+int textWidth(std::u32string_view s, int scale, int wordGap = 6)
+{
+    int w = 0;
+    for (char32_t ch : s) w += advance(ch, wordGap) * scale;
+    return s.empty() ? 0 : w - scale;
+}
+
+// y is the cap line; descenders reach y + 8×scale.
+void drawText(Canvas& c, std::u32string_view s, int x, int y, int scale, const Paint& paint, int wordGap = 6)
 {
     for (char32_t ch : s) {
-        const auto g = std::find_if(kFont.begin(), kFont.end(), [ch](const Glyph& gl) { return gl.ch == ch; });
-        if (g != kFont.end()) {
-            for (int r = 0; r < 7; ++r)
-                for (int k = 0; k < 5; ++k)
-                    if (g->rows[size_t(r)][size_t(k)] == 'X')
-                        c.fill(box(x + k * scale, y + r * scale, x + (k + 1) * scale, y + (r + 1) * scale),
-                               paint, 1.0, 1);
+        if (const Glyph* g = findGlyph(ch)) {
+            for (size_t r = 0; r < g->rows.size(); ++r)
+                for (size_t k = 0; k < g->rows[r].size(); ++k)
+                    if (g->rows[r][k] == 'X')
+                        for (int j = 0; j < scale; ++j)
+                            for (int i = 0; i < scale; ++i) {
+                                const int px = x + int(k) * scale + i, py = y + (g->top + int(r)) * scale + j;
+                                c.plot(px, py, paint(px + 0.5, py + 0.5));
+                            }
         }
-        x += 6 * scale;
+        x += advance(ch, wordGap) * scale;
     }
 }
 
@@ -921,6 +1162,150 @@ Bytes drawIcon()
     return ico(sizes);
 }
 
+// Account-control shield as Windows shows it: quartered blue and gold.
+void drawUacShield(Canvas& c, double ox, double oy, double s)
+{
+    const Sdf shield = transform(unitShield(), ox, oy, s);
+    c.fill(shield, solid(hex(0x3C4A63)));
+    const Sdf face = grow(shield, -std::max(0.9, s * 0.06));
+    const double mx = std::round(ox + s * 0.5), my = std::round(oy + s * 0.55);
+    const double bottom = oy + s * 1.2;
+    c.fill(face, linear({0, oy}, hex(0xFFD84A), {0, bottom}, hex(0xE9A917)));
+    const Paint blue = linear({0, oy}, hex(0x4A8BE8), {0, bottom}, hex(0x1D4FB0));
+    c.fill(intersect(face, box(ox - 1, oy - 1, mx, my)), blue);
+    c.fill(intersect(face, box(mx, my, ox + s + 1, bottom + 1)), blue);
+    c.fill(intersect(grow(face, -s * 0.02), circle(ox - s * 0.1, oy - s * 0.6, s * 1.05)),
+           linear({ox, oy}, withAlpha(kWhite, 0.45), {ox, oy + s * 0.55}, withAlpha(kWhite, 0.0)));
+}
+
+// Dialog text: 1× font with the narrow word gap.
+constexpr int kUiGap = 4;
+int uiWidth(std::u32string_view s) { return textWidth(s, 1, kUiGap); }
+void uiText(Canvas& c, std::u32string_view s, int x, int y, Col col) { drawText(c, s, x, y, 1, solid(col), kUiGap); }
+
+// Push button with a centred caption; the default one gets the blue frame.
+void drawPushButton(Canvas& c, int x0, int y0, int x1, int y1, std::u32string_view label, bool isDefault)
+{
+    const Col frame = isDefault ? hex(0x3C7FB1) : hex(0x707070);
+    c.fill(box(x0, y0, x1, y1, 3), solid(frame));
+    c.fill(box(x0 + 1, y0 + 1, x1 - 1, y1 - 1, 2),
+           linear({0, double(y0)}, hex(0xF6F6F6), {0, double(y1)}, hex(0xD8D8D8)));
+    c.fill(box(x0 + 1, y0 + 1, x1 - 1, (y0 + y1) / 2.0, 2), solid(withAlpha(kWhite, 0.5)));
+    if (isDefault) c.fill(outline(box(x0 + 1.5, y0 + 1.5, x1 - 1.5, y1 - 1.5, 1.5), 1), solid(hex(0x9DDCFC, 0.8)));
+    uiText(c, label, x0 + (x1 - x0 - uiWidth(label)) / 2, y0 + (y1 - y0 - 7) / 2, hex(0x1E1E1E));
+}
+
+// The Windows account-control settings panel, in Russian, with the slider on
+// the second level ("notify only when programs make changes"): the message
+// about an installer refused for lack of rights points the user to it.
+Bytes drawUac()
+{
+    const int W = 500, H = 368;
+    Canvas c(W, H);
+    const Col ink = hex(0x1E1E1E), accent = hex(0x1F3F87), link = hex(0x0066CC);
+    const int footerTop = 318;
+
+    // Frame, title bar and white client area.
+    c.fill(box(0, 0, W, H), solid(hex(0x6F8DB8)), 1, 1);
+    c.fill(box(1, 1, W - 1, 28), linear({0, 1}, hex(0xE3EDF8), {0, 28}, hex(0xC5D7EE)), 1, 1);
+    c.fill(box(1, 1, W - 1, 2), solid(withAlpha(kWhite, 0.8)), 1, 1);
+    c.fill(box(1, 28, W - 1, 29), solid(hex(0x9DB3D3)), 1, 1);
+    c.fill(box(1, 29, W - 1, footerTop), solid(kWhite), 1, 1);
+    c.fill(box(1, footerTop, W - 1, footerTop + 1), solid(hex(0xDFDFDF)), 1, 1);
+    c.fill(box(1, footerTop + 1, W - 1, H - 1), solid(hex(0xF0F0F0)), 1, 1);
+
+    drawUacShield(c, 9, 6, 13);
+    uiText(c, U"Параметры управления учетными записями пользователей", 30, 11, ink);
+    // Window close box.
+    c.fill(box(W - 44, 1, W - 8, 19, 3), solid(hex(0x8C3B36)));
+    c.fill(box(W - 43, 1, W - 9, 18, 2), linear({0, 1}, hex(0xE9A99B), {0, 18}, hex(0xC3493C)));
+    c.fill(capsule({W - 30.0, 6.5}, {W - 22.0, 13.5}, 2.0), solid(kWhite));
+    c.fill(capsule({W - 30.0, 13.5}, {W - 22.0, 6.5}, 2.0), solid(kWhite));
+
+    // Heading, explanation and the help link.
+    const int left = 20;
+    uiText(c, U"Выберите условия для уведомления об изменениях параметров компьютера", left, 44, accent);
+    uiText(c, U"Контроль учетных записей помогает предотвратить внесение потенциально опасных", left, 64, ink);
+    uiText(c, U"изменений в компьютер.", left, 76, ink);
+    const std::u32string_view more = U"Подробнее о параметрах контроля учетных записей";
+    uiText(c, more, left, 94, link);
+    c.fill(box(left, 103, left + uiWidth(more), 104), solid(link), 1, 1);
+
+    // Slider: groove, four notches, the thumb on the second one.
+    const double tx = 46;
+    const std::array<int, 4> notch = {138, 184, 230, 276};
+    const int grooveTop = notch[0] - 8, grooveBottom = notch[3] + 8;
+    c.fill(box(tx - 3, grooveTop, tx + 3, grooveBottom, 2), solid(hex(0xA7AEB8)));
+    c.fill(box(tx - 2, grooveTop + 1, tx + 2, grooveBottom - 1, 1.5),
+           linear({tx - 2, 0}, hex(0xD9DDE3), {tx + 2, 0}, hex(0xF4F5F7)));
+    for (int y : notch) c.fill(box(tx + 15, y, tx + 22, y + 1), solid(hex(0x8A8F96)), 1, 1);
+    const double ty = notch[1] + 0.5;
+    const Sdf thumb =
+        grow(polygon({{tx - 11, ty - 5}, {tx + 6, ty - 5}, {tx + 11, ty}, {tx + 6, ty + 5}, {tx - 11, ty + 5}}), 1.0);
+    c.fill(grow(thumb, 1.2), solid(hex(0x000000, 0.12)));
+    c.fill(thumb, solid(hex(0x3C6FA8)));
+    c.fill(grow(thumb, -1.0), linear({0, ty - 6}, hex(0xEAF4FD), {0, ty + 6}, hex(0xA9CBEA)));
+    c.fill(intersect(grow(thumb, -1.0), box(tx - 14, ty - 7, tx + 14, ty)), solid(withAlpha(kWhite, 0.45)));
+    // Labels beside the top and bottom notches.
+    const int lx = int(tx) + 28;
+    uiText(c, U"Всегда уведомлять", lx, notch[0] - 3, ink);
+    uiText(c, U"Никогда не уведомлять", lx, notch[3] - 3, ink);
+
+    // Description of the chosen level, as tall as the groove.
+    const int bx0 = 212, by0 = grooveTop, bx1 = W - 20, by1 = grooveBottom;
+    c.fill(box(bx0, by0, bx1, by1, 3), solid(hex(0xB9C9DE)));
+    c.fill(box(bx0 + 1, by0 + 1, bx1 - 1, by1 - 1, 2),
+           linear({0, double(by0)}, hex(0xF7FAFE), {0, double(by1)}, hex(0xE8F0FA)));
+    const int dx = bx0 + 14, pitch = 13;
+    int y = by0 + 17;
+    drawUacShield(c, dx, y - 4, 24);
+    for (std::u32string_view line : {U"Уведомлять только при попытках", U"программ внести изменения",
+                                     U"в компьютер (по умолчанию)"}) {
+        uiText(c, line, dx + 34, y, accent);
+        y += pitch;
+    }
+    y += pitch;
+    uiText(c, U"•", dx + 1, y, ink);
+    uiText(c, U"Не уведомлять при изменении параметров", dx + 8, y, ink);
+    uiText(c, U"Windows пользователем", dx + 8, y + pitch, ink);
+    y += 3 * pitch;
+    uiText(c, U"Рекомендуется при использовании знакомых", dx, y, ink);
+    uiText(c, U"программ и посещении знакомых веб-сайтов.", dx, y + pitch, ink);
+
+    drawPushButton(c, W - 190, footerTop + 15, W - 112, footerTop + 38, U"ОК", true);
+    drawPushButton(c, W - 100, footerTop + 15, W - 22, footerTop + 38, U"Отмена", false);
+
+    const Image img = flatten(c);
+    const std::vector<Rgb> pal = medianCut(img, 256);
+    return pngIndexed(img, pal, mapToPalette(img, pal, pal.size()));
+}
+
+// "Close" push-button picture: red disc with a white cross, edges blended with
+// the dialog face.
+Bytes drawClose()
+{
+    Canvas c(21, 21);
+    const P o{10.5, 10.5};
+    c.fill(circle(o.x, o.y, 9.6), solid(hex(0x9E1F1F)));
+    c.fill(circle(o.x, o.y, 8.6), radial({o.x - 2.5, o.y - 3.0}, 12.0, hex(0xF2726A), hex(0xB81E1E)));
+    c.fill(intersect(circle(o.x, o.y, 7.8), circle(o.x, o.y - 6.0, 7.0)),
+           linear({0, 2}, withAlpha(kWhite, 0.45), {0, 9}, withAlpha(kWhite, 0.0)));
+    // White cross over a soft shadow; each is one shape so the translucent
+    // shadow does not darken twice where the bars cross.
+    const auto cross = [&](double dx, double dy) {
+        const double a = 3.6;
+        const P c0{o.x + dx, o.y + dy};
+        return unite(capsule({c0.x - a, c0.y - a}, {c0.x + a, c0.y + a}, 2.6),
+                     capsule({c0.x + a, c0.y - a}, {c0.x - a, c0.y + a}, 2.6));
+    };
+    c.fill(cross(0.6, 1.3), solid(hex(0x5A0D0D, 0.35)));
+    c.fill(cross(0, 0), solid(kWhite));
+
+    const Image img = keyed(c, 0.06, kDialogFace);
+    const std::vector<Rgb> pal = palette256(img);
+    return bmp(img, 8, pal, mapToPalette(img, pal, 0));
+}
+
 bool writeFile(const std::filesystem::path& p, const Bytes& b)
 {
     std::ofstream f(p, std::ios::binary);
@@ -942,6 +1327,7 @@ int main(int argc, char** argv)
     const std::vector<std::pair<const char*, Bytes>> files = {
         {"SoftSetup.bmp", drawSoftSetup()}, {"View.bmp", drawView()},       {"Doc.bmp", drawDoc()},
         {"Image2.bmp", drawEmblem()},       {"Image1.png", drawBanner()}, {"skdsetup.ico", drawIcon()},
+        {"Uac.png", drawUac()},             {"Close21.bmp", drawClose()},
     };
     for (const auto& [name, data] : files) {
         if (!writeFile(dir / name, data)) {

@@ -2,7 +2,10 @@
 // What a form's logic is given at construction to reach its window and the
 // world: a view, a timer, a message pump and the dialogs.
 
+#include <cstdint>
 #include <string>
+
+#include "platform/Process.h"
 
 #include "ui/Layout.h"
 #include "ui/_Dialogs.h"
@@ -38,11 +41,35 @@ class IMessagePump {
   virtual void ProcessMessages() = 0;
 };
 
+// Child processes and the shell.
+class ILauncher {
+ public:
+  virtual ~ILauncher() = default;
+  virtual bool StartProcess(const std::string& path, platform::TProcessInformation& info,
+                            std::int32_t& error) = 0;
+  virtual bool GetExitCode(platform::TProcessInformation& info, std::uint32_t& code) = 0;
+  virtual std::intptr_t ShellOpen(const std::string& path) = 0;
+};
+
+// The real thing.
+class TPlatformLauncher : public ILauncher {
+ public:
+  bool StartProcess(const std::string& path, platform::TProcessInformation& info,
+                    std::int32_t& error) override {
+    return platform::StartProcess(path, info, error);
+  }
+  bool GetExitCode(platform::TProcessInformation& info, std::uint32_t& code) override {
+    return platform::GetProcessExitCode(info, code);
+  }
+  std::intptr_t ShellOpen(const std::string& path) override { return platform::ShellOpen(path); }
+};
+
 struct TFormDeps {
   IFormView& View;
   ITimer& Timer;
   IMessagePump& Pump;
   dialogs::IDialogs& Dialogs;
+  ILauncher& Launcher;
 };
 
 }  // namespace ui

@@ -29,7 +29,7 @@ struct TFontSpec {
   TColor Color;
 };
 
-enum class ControlKind : std::uint8_t { Label, FlatImageButton, Picture };
+enum class ControlKind : std::uint8_t { Label, FlatImageButton, Picture, Memo, Panel, PushButton };
 
 struct TControlRow {
   int Id;
@@ -43,6 +43,9 @@ struct TControlRow {
   const char* Picture;    // picture resource name; "" for none
   bool Visible;
   int TabOrder;           // -1: takes no focus
+  int Parent = -1;        // id of the panel that holds it; positions are relative to it
+  int ModalResult = 0;    // push buttons: closes the window with this result
+  bool Cancel = false;    // push buttons: answers Esc
 };
 
 struct TFormLayout {
@@ -56,6 +59,7 @@ struct TFormLayout {
   int HelpContext;
   bool CentreOnScreen;
   std::span<const TControlRow> Controls;
+  const char* Caption = "";
 
   const TControlRow* Find(int id) const {
     for (const auto& c : Controls)

@@ -67,4 +67,79 @@ void TSKDSetupForm::HelpBitBtnClick() { help::ShowHelpContents(); }
 
 void TSKDSetupForm::AddSetupRXSBClick() {}
 
+platform::TProcessInformation SetupProcess;
+
+std::string LaunchErrorReason(std::int32_t code) {
+  switch (code) {
+    case 2:
+    case 3: return consts::SFileNotFound;
+    case 5: return consts::SAccessDenied;
+    case 11: return consts::SBadFormat;
+    case 1223: return consts::SCancelled;
+    default: return consts::SErrorNumber + std::to_string(code) + ".";
+  }
+}
+
+bool TSKDSetupForm::RunSetup(const std::string& path) {
+  std::int32_t error = 0;
+  if (!deps_.Launcher.StartProcess(path, SetupProcess, error)) {
+    LastError = error;
+    return false;
+  }
+  EnableSetup(false);
+  deps_.Timer.SetEnabled(true);
+  LastError = 0;
+  return true;
+}
+
+void TSKDSetupForm::EnableSetup(bool enabled) { deps_.View.SetEnabled(SoftSetupRXSB, enabled); }
+
+void TSKDSetupForm::Timer1Timer() {
+  std::uint32_t code = 0;
+  if (!deps_.Launcher.GetExitCode(SetupProcess, code)) return;  // ask again next tick
+  if (code == platform::kStillActive) {
+    deps_.View.SetText(StatusLabel, consts::SInstalling);
+    return;
+  }
+  deps_.Timer.SetEnabled(false);
+  deps_.View.SetText(StatusLabel, common::SystemName);
+  EnableSetup(true);
+}
+
+void TSKDSetupForm::SoftSetupRXSBClick() {
+  if (!RunSetup(common::SoftSetup.SetupFile)) ReportLaunchError(common::SoftSetup.SetupName, false);
+}
+
+bool TSKDSetupForm::ReportLaunchError(const std::string& name, bool ask) {
+  const std::int32_t code = LastError;
+  if (code == ERROR_ELEVATION_REQUIRED_CODE) {
+    ShowAbout740();
+    return false;
+  }
+  std::string text = consts::SCantExecute + name + consts::SCantExecuteTail + LaunchErrorReason(code);
+  if (ask)
+    return MessageDlg(deps_.Dialogs, text + consts::SContinueSetup, mtError, mbYesNo) == mrYes;
+  MessageDlg(deps_.Dialogs, text, mtError, mbOKOnly);
+  return false;
+}
+
+void TSKDSetupForm::ShowAbout740() {
+  if (!deps_.Dialogs.RunAbout740Form())
+    MessageDlg(deps_.Dialogs, consts::SCantShowDialog, mtError, mbOKOnly);
+}
+
+std::intptr_t TSKDSetupForm::ShellOpen(const std::string& path) {
+  return deps_.Launcher.ShellOpen(path);
+}
+
+void TSKDSetupForm::ViewRxSBClick() {
+  if (ShellOpen(common::ProgramDir) <= 32)
+    MessageDlg(deps_.Dialogs, consts::SViewDiscError, mtError, mbOKOnly);
+}
+
+void TSKDSetupForm::DocRxSBClick() {
+  if (ShellOpen(inif::GetDocBaseDir()) <= 32)
+    MessageDlg(deps_.Dialogs, consts::SViewDiscError, mtError, mbOKOnly);
+}
+
 }  // namespace ui

@@ -2,6 +2,9 @@
 // Unit Main: TSKDSetupForm, the menu window's logic.
 
 #include <cstdint>
+#include <string>
+
+#include "platform/Process.h"
 
 #include "ui/Forms.h"
 #include "ui/Layout.h"
@@ -34,6 +37,14 @@ std::span<const TMenuItem> AddPrgPopupMenu();
 
 const TFormLayout& MainLayout();
 
+// The child started last; the monitor polls it.
+extern platform::TProcessInformation SetupProcess;
+
+// The reason of a failed launch, completing "Невозможно выполнить ...".
+std::string LaunchErrorReason(std::int32_t code);
+
+inline constexpr std::int32_t ERROR_ELEVATION_REQUIRED_CODE = 740;
+
 class TSKDSetupForm {
  public:
   explicit TSKDSetupForm(const TFormDeps& deps);
@@ -46,6 +57,19 @@ class TSKDSetupForm {
   void CloseBitBtnClick();
   void HelpBitBtnClick();
   void AddSetupRXSBClick();
+
+  // Installers: launch, monitoring and the failure report.
+  bool RunSetup(const std::string& path);
+  void EnableSetup(bool enabled);
+  void Timer1Timer();
+  void SoftSetupRXSBClick();
+  bool ReportLaunchError(const std::string& name, bool ask);
+  void ShowAbout740();
+
+  // The shell: the disc and the manuals.
+  std::intptr_t ShellOpen(const std::string& path);
+  void ViewRxSBClick();
+  void DocRxSBClick();
 
   std::int32_t LastError = 0;
 

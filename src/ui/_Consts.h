@@ -31,6 +31,18 @@ inline constexpr const char* SLoadSetupError =
     "Не могу загрузить информацию,\rнеобходимую для инсталляции программного обеспечения.";
 inline constexpr const char* SCantShowDialog = "Не могу показать диалог!";
 
+// Installers and the shell.
+inline constexpr const char* SInstalling = "Идет установка ...";
+inline constexpr const char* SCantExecute = "Невозможно выполнить \"";
+inline constexpr const char* SCantExecuteTail = "\":\r";
+inline constexpr const char* SContinueSetup = "\rПродолжить инсталляцию?";
+inline constexpr const char* SFileNotFound = "файл приложения не найден.";
+inline constexpr const char* SAccessDenied = "недостаточно прав на выполнение операции.";
+inline constexpr const char* SBadFormat = "файл приложения не может быть запущен под WIN32.";
+inline constexpr const char* SCancelled = "операция отменена пользователем.";
+inline constexpr const char* SErrorNumber = "ошибка № ";
+inline constexpr const char* SViewDiscError = "Ошибка просмотра диска!";
+
 // The toolkit's own untranslated messages.
 inline constexpr const char* SStyleNotFound = "Style '%s' not found";
 inline constexpr const char* SToolkitErrorTitle = "Error";

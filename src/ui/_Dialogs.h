@@ -134,6 +134,8 @@ class IDialogs {
  public:
   virtual ~IDialogs() = default;
   virtual int ShowMessageDialog(const TMessageDialogRequest& request) = 0;
+  // The no-rights window, modally; false when it could not be created.
+  virtual bool RunAbout740Form() = 0;
 };
 
 // The program's usual call: help context 0, centred, no help file.

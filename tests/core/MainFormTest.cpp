@@ -13,12 +13,13 @@ namespace {
 class MainForm : public CleanState {
  protected:
   MainForm() { common::ProgramDir = disc.Dir(); }
-  TSKDSetupForm Make() { return TSKDSetupForm({view, timer, pump, dialogs}); }
+  TSKDSetupForm Make() { return TSKDSetupForm({view, timer, pump, dialogs, launcher}); }
   TempDir disc;
   RecordingView view;
   ManualTimer timer;
   CountingPump pump;
   ScriptedDialogs dialogs;
+  TPlatformLauncher launcher;
 };
 
 TEST_F(MainForm, CreateWithValidPrg) {

@@ -17,10 +17,11 @@ struct FakeWindow : app::IMainWindow {
   RecordingView view;
   ManualTimer timer;
   CountingPump pump;
+  ui::TPlatformLauncher launcher;
   ScriptedDialogs& dialogs;
   ui::TSKDSetupForm* form = nullptr;
   explicit FakeWindow(ScriptedDialogs& d) : dialogs(d) {}
-  ui::TFormDeps Deps() override { return {view, timer, pump, dialogs}; }
+  ui::TFormDeps Deps() override { return {view, timer, pump, dialogs, launcher}; }
   void Attach(ui::TSKDSetupForm& f) override { form = &f; }
 };
 

@@ -42,6 +42,12 @@ class ScriptedDialogs : public dialogs::IDialogs {
   std::deque<int> Answers;  // empty: every dialog answers 0
   std::vector<dialogs::TMessageDialogRequest> Shown;
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
+  bool About740Creatable = true;
+  int About740Shown = 0;
+  bool RunAbout740Form() override {
+    ++About740Shown;
+    return About740Creatable;
+  }
 };
 
 class RecordingView : public ui::IFormView {

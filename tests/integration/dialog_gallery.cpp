@@ -3,6 +3,7 @@
 //
 //   dialog_gallery KIND BUTTONS TEXT [TITLE]   prints the dialog's result
 //   dialog_gallery --clipboard                 prints the clipboard text
+//   dialog_gallery --740                       shows the no-rights window
 //
 // The second form reads back what a dialog's Ctrl+C copied; the test machines
 // have no clipboard tool of their own.
@@ -17,6 +18,7 @@
 
 #include "ui/Application.h"
 #include "ui/_Dialogs.h"
+#include "ui/qt/QtForm.h"
 #include "ui/qt/QtMessageDialog.h"
 #include "ui/qt/QtStyle.h"
 
@@ -45,13 +47,20 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // As the program does: no " — name" after the captions.
+  QApplication::setApplicationDisplayName(QString());
+  ui::qt::InstallFontSubstitutes();
+  if (argc == 2 && std::string(argv[1]) == "--740") {
+    if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;
+    ui::qt::QtDialogs shown;
+    return shown.RunAbout740Form() ? 0 : 1;
+  }
+
   long kind = 0, buttons = 0;
   if (argc < 4 || argc > 5 || !ParseInt(argv[1], 0, 5, kind) ||
       !ParseInt(argv[2], 1, (1 << dialogs::kButtonCount) - 1, buttons))
     return Usage();
 
-  // As the program does: no " — name" after the captions.
-  QApplication::setApplicationDisplayName(QString());
   if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) {
     std::fputs("the style resource is missing\n", stderr);
     return 3;

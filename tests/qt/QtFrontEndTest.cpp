@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "config/Common.h"
 #include "help/Help.h"
 #include "ui/Application.h"
+#include "ui/F_740.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtMessageDialog.h"
@@ -61,6 +63,7 @@ class QtFrontEndTest : public QObject {
  private:
   QTemporaryDir disc_;
   QtDialogs dialogs_;
+  bool focused = false;
 
   void WriteIni(const QByteArray& text) {
     QFile f(disc_.filePath(QStringLiteral("setup.ini")));
@@ -257,6 +260,37 @@ class QtFrontEndTest : public QObject {
     QCOMPARE(client, QSize(layout.ClientWidth, layout.ClientHeight));
     const auto& b = layout.Buttons[0].Bounds;
     QCOMPARE(yes, QRect(b.Left, b.Top, b.Width, b.Height));
+  }
+
+  void noRightsWindow() {
+    QtForm form(About740Layout());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Нет прав на запуск приложения"));
+    QCOMPARE(form.size(), QSize(500, 642));
+    auto* memo1 = qobject_cast<QPlainTextEdit*>(form.Control(Memo1));
+    auto* memo2 = qobject_cast<QPlainTextEdit*>(form.Control(Memo2));
+    QVERIFY(memo1 && memo2);
+    QVERIFY(!memo1->isReadOnly());
+    QCOMPARE(memo1->geometry(), QRect(0, 0, 500, 129));
+    QCOMPARE(memo2->geometry(), QRect(0, 497, 500, 101));
+    QVERIFY(memo1->toPlainText().contains(QStringLiteral("будет выдан запрос или нет – зависит от параметров \n")));
+    QVERIFY(memo2->toPlainText().endsWith(QStringLiteral("не попросит.\n")));
+    auto* close = qobject_cast<QPushButton*>(form.Control(CancelBitBtn));
+    QVERIFY(close);
+    QCOMPARE(close->text(), QStringLiteral("&Закрыть"));
+    QCOMPARE(close->mapTo(&form, QPoint(0, 0)), QPoint(395, 598 + 3 + 8));
+    QCOMPARE(form.Control(Image1_740)->size(), QSize(500, 368));
+
+    int result = -1;
+    QTimer::singleShot(50, [&] {
+      focused = QApplication::focusWidget() == memo1;
+      QTest::keyClick(memo1, Qt::Key_Escape);
+    });
+    result = form.ShowModal();
+    QCOMPARE(result, 2);
+    QVERIFY(focused);
+
+    QTimer::singleShot(50, [&] { QTest::mouseClick(close, Qt::LeftButton); });
+    QCOMPARE(form.ShowModal(), 2);
   }
 
   void picturesLeaveTheirKeyColourUndrawn() {

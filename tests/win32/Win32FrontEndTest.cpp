@@ -11,9 +11,11 @@
 #include "config/Common.h"
 #include "platform/TextDecode.h"
 #include "ui/Application.h"
+#include "ui/F_740.h"
 #include "ui/Main.h"
 #include "ui/win32/Win32FrontEnd.h"
 #include "ui/win32/Win32Style.h"
+#include "ui/win32/Win32Util.h"
 
 using namespace ui;
 using namespace ui::win32;
@@ -202,6 +204,83 @@ TEST_F(Win32FrontEnd, DialogButtonsAndCloseBox) {
 
   OnNextDialog([](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); });
   EXPECT_NE(dialogs_.ShowMessageDialog(r), 6);
+}
+
+// Saves what a window shows, for a person to look at (SKD_SHOT_DIR).
+void SaveShot(HWND h, const char* name) {
+  const char* dir = getenv("SKD_SHOT_DIR");
+  if (!dir) return;
+  RECT r;
+  GetWindowRect(h, &r);
+  const int w = r.right - r.left, ht = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, ht, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  UpdateWindow(h);
+  BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((w * 3 + 3) / 4) * 4, size = stride * ht;
+  BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(fh) + sizeof(bi.bmiHeader) + size), 0, 0,
+                      static_cast<DWORD>(sizeof(fh) + sizeof(bi.bmiHeader))};
+  std::ofstream out(std::string(dir) + "/" + name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
+  out.write(static_cast<const char*>(bits), size);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+}
+
+std::function<void(HWND)> g_onForm;
+
+void CALLBACK FindForm(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND h = FindWindowW(L"SkdForm", L"Нет прав на запуск приложения");
+  if (!h || !IsWindowVisible(h)) return;
+  KillTimer(nullptr, id);
+  auto action = std::move(g_onForm);
+  if (action) action(h);
+}
+
+TEST_F(Win32FrontEnd, NoRightsWindow) {
+  Win32Form form(About740Layout());
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, 500);
+  EXPECT_EQ(client.bottom, 642);
+  HWND memo1 = form.ControlHandle(Memo1);
+  ASSERT_TRUE(memo1);
+  const int n = GetWindowTextLengthW(memo1);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(memo1, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  EXPECT_EQ(text, W(kAbout740Memo1));
+  HWND close = form.ControlHandle(CancelBitBtn);
+  ASSERT_TRUE(close);
+  EXPECT_EQ(Text(close), L"&Закрыть");
+  RECT b;
+  GetWindowRect(close, &b);
+  MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&b), 2);
+  EXPECT_EQ(b.left, 395);
+  EXPECT_EQ(b.top, 598 + 3 + 8);
+
+  HWND focused = nullptr;
+  g_onForm = [&](HWND h) {
+    focused = GetFocus();
+    SaveShot(h, "win32_no_rights.bmp");
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+  };
+  SetTimer(nullptr, 0, 50, FindForm);
+  EXPECT_EQ(form.ShowModal(), 2);
+  EXPECT_EQ(focused, memo1);
+
+  g_onForm = [&](HWND h) { PostMessageW(h, WM_CLOSE, 0, 0); };
+  SetTimer(nullptr, 0, 50, FindForm);
+  EXPECT_EQ(form.ShowModal(), 2);
 }
 
 }  // namespace

@@ -2,7 +2,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 
 #include "ui/qt/QtControls.h"
@@ -15,6 +20,13 @@ QString FromText(const std::string& text) {
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   s.replace(QChar('\r'), QChar('\n'));
   return s;
+}
+
+void InstallFontSubstitutes() {
+  // The layouts name Windows fonts; Liberation Sans keeps their widths.
+  for (const char* family : {"MS Sans Serif", "Tahoma", "Arial"})
+    QFont::insertSubstitutions(QString::fromLatin1(family),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }
 
 QFont ToQFont(const TFontSpec& spec) {
@@ -48,11 +60,13 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
   client_->setObjectName(QStringLiteral("client"));
   client_->setGeometry(border, border, layout.ClientWidth, layout.ClientHeight);
 
+  if (*layout.Caption) setWindowTitle(QString::fromUtf8(layout.Caption));
   for (const TControlRow& row : layout.Controls) {
     QWidget* w = nullptr;
+    QWidget* const parent = row.Parent >= 0 ? Control(row.Parent) : client_;
     switch (row.Kind) {
       case ControlKind::Label: {
-        auto* label = new QLabel(FromText(row.Text), client_);
+        auto* label = new QLabel(FromText(row.Text), parent);
         label->setTextFormat(Qt::PlainText);
         label->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
         QPalette lp = label->palette();
@@ -68,19 +82,82 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         break;
       }
       case ControlKind::FlatImageButton:
-        w = new FlatImageButton(LoadPicture(QString::fromUtf8(row.Picture)), client_);
+        w = new FlatImageButton(LoadPicture(QString::fromUtf8(row.Picture)), parent);
         w->setGeometry(row.Left, row.Top, row.Width, row.Height);
         break;
       case ControlKind::Picture:
-        w = new PictureBox(LoadPicture(QString::fromUtf8(row.Picture)), client_);
+        w = new PictureBox(LoadPicture(QString::fromUtf8(row.Picture)), parent);
         w->move(row.Left, row.Top);
         break;
+      case ControlKind::Memo: {
+        auto* memo = new QPlainTextEdit(FromText(row.Text), parent);
+        memo->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
+        memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        memo->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        w = memo;
+        break;
+      }
+      case ControlKind::Panel:
+        w = new QWidget(parent);
+        w->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        break;
+      case ControlKind::PushButton: {
+        auto* button = new QPushButton(FromText(row.Text), parent);
+        button->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
+        const QPixmap picture = LoadPicture(QString::fromUtf8(row.Picture));
+        if (!picture.isNull()) {
+          button->setIcon(picture);
+          button->setIconSize(picture.size());
+        }
+        button->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        if (row.ModalResult)
+          connect(button, &QPushButton::clicked, this, [this, r = row.ModalResult] { EndModal(r); });
+        w = button;
+        break;
+      }
     }
+    if (row.TabOrder == 0 && row.Parent < 0 && !first_focus_) first_focus_ = w;
     w->setObjectName(QString::fromUtf8(row.Name));
     if (*row.Hint) w->setToolTip(FromText(row.Hint));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
+}
+
+int QtForm::ShowModal() {
+  setWindowModality(Qt::ApplicationModal);
+  modalResult_ = 0;
+  show();
+  if (first_focus_) first_focus_->setFocus();
+  QEventLoop loop;
+  loop_ = &loop;
+  loop.exec();
+  loop_ = nullptr;
+  hide();
+  return modalResult_;
+}
+
+void QtForm::EndModal(int result) {
+  modalResult_ = result;
+  if (loop_) loop_->quit();
+}
+
+void QtForm::keyPressEvent(QKeyEvent* e) {
+  if (loop_ && e->key() == Qt::Key_Escape) {
+    for (const TControlRow& row : layout_.Controls)
+      if (row.Cancel) {
+        EndModal(row.ModalResult);
+        return;
+      }
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void QtForm::closeEvent(QCloseEvent* e) {
+  if (loop_) EndModal(2);  // the close box cancels
+  QWidget::closeEvent(e);
 }
 
 QWidget* QtForm::Control(int id) const {
@@ -131,9 +208,9 @@ void QtForm::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
 }
 
-QtTimer::QtTimer(std::function<void()> onTick) {
-  QObject::connect(&timer_, &QTimer::timeout, [tick = std::move(onTick)] {
-    if (tick) tick();
+QtTimer::QtTimer() {
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    if (OnTick) OnTick();
   });
 }
 

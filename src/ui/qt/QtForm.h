@@ -2,6 +2,7 @@
 // Draws a layout table as a Qt window and carries out the form logic's view
 // requests on it.
 
+#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,6 +17,7 @@ namespace ui::qt {
 // "\r\n" and "\r" become Qt's line feed.
 QString FromText(const std::string& text);
 QFont ToQFont(const TFontSpec& spec);
+void InstallFontSubstitutes();
 
 class QtForm : public QWidget, public IFormView {
   Q_OBJECT
@@ -26,6 +28,10 @@ class QtForm : public QWidget, public IFormView {
   QWidget* Control(int id) const;
   // The client area: the controls' coordinates are relative to it.
   QWidget* Client() const { return client_; }
+  // Shows the window modally until a button with a modal result, Esc on a
+  // cancel button, or the close box ends it; that result.
+  int ShowModal();
+  void EndModal(int result);
 
   void SetCaption(const std::string& text) override;
   void SetText(int control, const std::string& text) override;
@@ -38,21 +44,27 @@ class QtForm : public QWidget, public IFormView {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   const TFormLayout& layout_;
   QWidget* client_;
   std::map<int, QWidget*> controls_;
   bool placed_ = false;
+  QWidget* first_focus_ = nullptr;
+  QEventLoop* loop_ = nullptr;
+  int modalResult_ = 0;
 };
 
 class QtTimer : public ITimer {
  public:
-  explicit QtTimer(std::function<void()> onTick);
+  QtTimer();
   void SetEnabled(bool enabled) override;
   bool Enabled() const override { return timer_.isActive(); }
   void SetInterval(int milliseconds) override { timer_.setInterval(milliseconds); }
   int Interval() const override { return timer_.interval(); }
+  std::function<void()> OnTick;
 
  private:
   QTimer timer_;

@@ -27,6 +27,7 @@ QtFrontEnd::~QtFrontEnd() {
 void QtFrontEnd::InitApplication() {
   app_ = std::make_unique<QApplication>(argc_, argv_);
   help::SetHelpErrorBox(&helpErrorBox_);
+  InstallFontSubstitutes();
   Application.OnTerminate = [] { QCoreApplication::quit(); };
 }
 

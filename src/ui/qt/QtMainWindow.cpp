@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "ui/Application.h"
+#include "ui/qt/QtControls.h"
 
 namespace ui::qt {
 
@@ -11,10 +12,23 @@ namespace {
 constexpr std::uint16_t HELP_CONTEXT = 1;
 }
 
-QtMainWindow::QtMainWindow(dialogs::IDialogs& dialogs)
-    : QtForm(MainLayout()), dialogs_(dialogs), timer1_(nullptr) {
+QtMainWindow::QtMainWindow(dialogs::IDialogs& dialogs) : QtForm(MainLayout()), dialogs_(dialogs) {
   // No control takes the focus, so the window itself receives the keys.
   setFocusPolicy(Qt::StrongFocus);
+}
+
+void QtMainWindow::Attach(TSKDSetupForm& form) {
+  form_ = &form;
+  timer1_.OnTick = [&form] { form.Timer1Timer(); };
+  const std::pair<int, void (TSKDSetupForm::*)()> clicks[] = {
+      {SoftSetupRXSB, &TSKDSetupForm::SoftSetupRXSBClick},
+      {ViewRxSB, &TSKDSetupForm::ViewRxSBClick},
+      {DocRxSB, &TSKDSetupForm::DocRxSBClick},
+  };
+  for (auto [id, handler] : clicks) {
+    auto* button = qobject_cast<FlatImageButton*>(Control(id));
+    connect(button, &QAbstractButton::clicked, this, [&form, handler = handler] { (form.*handler)(); });
+  }
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* e) {

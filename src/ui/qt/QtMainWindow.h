@@ -13,8 +13,8 @@ class QtMainWindow : public QtForm, public app::IMainWindow {
  public:
   explicit QtMainWindow(dialogs::IDialogs& dialogs);
 
-  TFormDeps Deps() override { return {*this, timer1_, pump_, dialogs_}; }
-  void Attach(TSKDSetupForm& form) override { form_ = &form; }
+  TFormDeps Deps() override { return {*this, timer1_, pump_, dialogs_, launcher_}; }
+  void Attach(TSKDSetupForm& form) override;
   ITimer& Timer1() { return timer1_; }
 
  protected:
@@ -25,6 +25,7 @@ class QtMainWindow : public QtForm, public app::IMainWindow {
   dialogs::IDialogs& dialogs_;
   QtTimer timer1_;
   QtMessagePump pump_;
+  TPlatformLauncher launcher_;
   TSKDSetupForm* form_ = nullptr;
 };
 

@@ -51,6 +51,7 @@ class QtMessageDialog : public QDialog {
 class QtDialogs : public dialogs::IDialogs {
  public:
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
+  bool RunAbout740Form() override;
 };
 
 }  // namespace ui::qt

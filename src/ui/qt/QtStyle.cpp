@@ -27,7 +27,8 @@ QColor ResolveColour(TColor colour) {
   const QPalette p = QApplication::palette();
   switch (colour.System) {
     case SysColor::BtnHighlight: return s ? ToQColor(s->BtnHighlight) : QColor(Qt::white);
-    case SysColor::BtnFace: return s ? ToQColor(s->BtnFace) : p.color(QPalette::Button);
+    // Under the style the system face is the window face; BtnFace paints push buttons.
+    case SysColor::BtnFace: return s ? ToQColor(s->Window) : p.color(QPalette::Button);
     case SysColor::Window: return s ? ToQColor(s->Window) : p.color(QPalette::Window);
     case SysColor::WindowText: return s ? ToQColor(s->WindowText) : p.color(QPalette::WindowText);
   }

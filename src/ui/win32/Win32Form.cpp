@@ -11,6 +11,7 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"SkdForm";
 constexpr wchar_t kButtonClass[] = L"SkdFlatButton";
+constexpr int kFirstChildId = 200;
 TCursor g_cursor = TCursor::crDefault;
 
 int Dpi() {
@@ -81,7 +82,7 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   if (!layout.FixedSize) style |= WS_THICKFRAME;
   RECT r{0, 0, Scale(layout.ClientWidth) + 2 * border_, Scale(layout.ClientHeight) + 2 * border_};
   AdjustWindowRectEx(&r, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(0, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -94,15 +95,44 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
                              nullptr, GetModuleHandleW(nullptr), nullptr);
 
+  if (*layout.Caption) SetWindowTextW(hwnd_, W(layout.Caption).c_str());
+  HWND firstFocus = nullptr;
   for (const TControlRow& row : layout.Controls) {
     auto c = std::make_unique<Control>();
     c->Row = &row;
     c->Visible = row.Visible;
     c->Text = LabelText(row.Text);
     c->Hint = W(row.Hint);
-    c->Bounds = {Scale(row.Left), Scale(row.Top), Scale(row.Left + row.Width),
-                 Scale(row.Top + row.Height)};
+    // Children of a panel are placed relative to it.
+    POINT origin{0, 0};
+    if (const Control* parent = row.Parent >= 0 ? Find(row.Parent) : nullptr)
+      origin = {parent->Bounds.left, parent->Bounds.top};
+    c->Bounds = {origin.x + Scale(row.Left), origin.y + Scale(row.Top),
+                 origin.x + Scale(row.Left + row.Width), origin.y + Scale(row.Top + row.Height)};
+    const RECT& b = c->Bounds;
+    const auto childId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + row.Id));
     switch (row.Kind) {
+      case ControlKind::Panel:
+        break;  // a plain area of the window's colour
+      case ControlKind::Memo:
+        c->Button = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE |
+                                        ES_AUTOVSCROLL | ES_WANTRETURN,
+                                    b.left, b.top, b.right - b.left, b.bottom - b.top, hwnd_,
+                                    childId, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        break;
+      case ControlKind::PushButton:
+        c->Image = LoadPicture(row.Picture);
+        c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, b.left,
+                                    b.top, b.right - b.left, b.bottom - b.top, hwnd_, childId,
+                                    GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        if (!c->Image.Empty())
+          SendMessageW(c->Button, BM_SETIMAGE, IMAGE_BITMAP,
+                       reinterpret_cast<LPARAM>(c->Image.Bitmap.Get()));
+        break;
       case ControlKind::Label:
         c->Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout.Font));
         AutoSize(*c);
@@ -115,7 +145,6 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
       case ControlKind::FlatImageButton: {
         c->Image = LoadPicture(row.Picture);
         c->Greyed = LoadPicture(row.Picture, true);
-        const RECT& b = c->Bounds;
         c->Button = CreateWindowExW(0, kButtonClass, W(row.Name).c_str(),
                                     WS_CHILD | (row.Visible ? WS_VISIBLE : 0), b.left, b.top,
                                     b.right - b.left, b.bottom - b.top, hwnd_, nullptr,
@@ -127,8 +156,57 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
         break;
       }
     }
+    if (row.TabOrder == 0 && row.Parent < 0 && !firstFocus) firstFocus = c->Button;
     controls_.push_back(std::move(c));
   }
+  firstFocus_ = firstFocus;
+}
+
+int Win32Form::ShowModal() {
+  std::vector<HWND> disabled;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM lp) -> BOOL {
+        if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&disabled));
+  HWND owner = GetActiveWindow();
+  for (HWND h : disabled) EnableWindow(h, FALSE);
+  modal_ = true;
+  modalResult_ = 0;
+  CentreOnScreen();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  if (firstFocus_) SetFocus(firstFocus_);
+  MSG m;
+  while (modal_) {
+    const BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
+      break;
+    }
+    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE &&
+        (m.hwnd == hwnd_ || IsChild(hwnd_, m.hwnd))) {
+      for (const auto& c : controls_)
+        if (c->Row->Cancel) EndModal(c->Row->ModalResult);
+      continue;
+    }
+    if (IsDialogMessageW(hwnd_, &m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  modal_ = false;
+  for (HWND h : disabled)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+  ShowWindow(hwnd_, SW_HIDE);
+  if (owner && IsWindow(owner)) SetActiveWindow(owner);
+  return modalResult_;
+}
+
+void Win32Form::EndModal(int result) {
+  modalResult_ = result;
+  modal_ = false;
 }
 
 Win32Form::~Win32Form() {
@@ -278,7 +356,11 @@ void Win32Form::Paint(HDC target) {
         DrawPicture(dc, c->Image, c->Bounds.left, c->Bounds.top);
         break;
       case ControlKind::FlatImageButton:
-        break;  // a window of its own
+      case ControlKind::Memo:
+      case ControlKind::PushButton:
+        break;  // windows of their own
+      case ControlKind::Panel:
+        break;  // the window's colour, already there
     }
   }
   BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
@@ -394,6 +476,26 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_HELP:
       return TRUE;  // F1 is taken from the key itself
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<LRESULT>(background_.Get());
+    case WM_COMMAND: {
+      if (LOWORD(wp) == IDCANCEL && modal_) {  // Esc, as the dialog manager reports it
+        for (const auto& c : controls_)
+          if (c->Row->Cancel) EndModal(c->Row->ModalResult);
+        return 0;
+      }
+      const int id = static_cast<int>(LOWORD(wp)) - kFirstChildId;
+      if (HIWORD(wp) == BN_CLICKED)
+        if (const Control* c = Find(id); c && c->Row->ModalResult) EndModal(c->Row->ModalResult);
+      return 0;
+    }
+    case WM_CLOSE:
+      if (modal_) {
+        EndModal(2);  // the close box cancels
+        return 0;
+      }
+      break;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
 }

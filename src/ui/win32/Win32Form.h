@@ -33,6 +33,10 @@ class Win32Form : public IFormView {
   // Screen rectangle of a control in client coordinates (for tests).
   RECT ControlRect(int id) const;
   HWND ControlHandle(int id) const;
+  // Shows the window modally until a button with a modal result, Esc on a
+  // cancel button, or the close box ends it; that result.
+  int ShowModal();
+  void EndModal(int result);
 
   void SetCaption(const std::string& text) override;
   void SetText(int control, const std::string& text) override;
@@ -61,7 +65,7 @@ class Win32Form : public IFormView {
     GdiObject<HFONT> Font;
     Picture Image;
     Picture Greyed;
-    HWND Button = nullptr;
+    HWND Button = nullptr;  // the control's own window, if it has one
     bool Hovered = false;
   };
 
@@ -81,6 +85,9 @@ class Win32Form : public IFormView {
   std::vector<std::unique_ptr<Control>> controls_;
   GdiObject<HBRUSH> background_;
   GdiObject<HFONT> font_;
+  HWND firstFocus_ = nullptr;
+  bool modal_ = false;
+  int modalResult_ = 0;
 };
 
 }  // namespace ui::win32

@@ -43,6 +43,14 @@ Win32MainWindow::Win32MainWindow(dialogs::IDialogs& dialogs)
   g_main = this;
 }
 
+void Win32MainWindow::Attach(TSKDSetupForm& form) {
+  form_ = &form;
+  timer1_.OnTick = [&form] { form.Timer1Timer(); };
+  OnClick[SoftSetupRXSB] = [&form] { form.SoftSetupRXSBClick(); };
+  OnClick[ViewRxSB] = [&form] { form.ViewRxSBClick(); };
+  OnClick[DocRxSB] = [&form] { form.DocRxSBClick(); };
+}
+
 void Win32MainWindow::Show(int showCommand) {
   CentreOnScreen();
   ShowWindow(Handle(), showCommand);

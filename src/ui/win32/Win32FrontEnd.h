@@ -36,8 +36,8 @@ class Win32MessagePump : public IMessagePump {
 class Win32MainWindow : public Win32Form, public app::IMainWindow {
  public:
   explicit Win32MainWindow(dialogs::IDialogs& dialogs);
-  TFormDeps Deps() override { return {*this, timer1_, pump_, dialogs_}; }
-  void Attach(TSKDSetupForm& form) override { form_ = &form; }
+  TFormDeps Deps() override { return {*this, timer1_, pump_, dialogs_, launcher_}; }
+  void Attach(TSKDSetupForm& form) override;
   // F1 arrives as a key; the loops hand it over here.
   bool HandleKey(const MSG& m);
   void Show(int showCommand);
@@ -49,6 +49,7 @@ class Win32MainWindow : public Win32Form, public app::IMainWindow {
   dialogs::IDialogs& dialogs_;
   Win32Timer timer1_;
   Win32MessagePump pump_;
+  TPlatformLauncher launcher_;
   TSKDSetupForm* form_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/F_740.h"
 #include "ui/win32/Win32Form.h"
 #include "ui/win32/Win32Style.h"
 #include "ui/win32/Win32Util.h"
@@ -330,6 +331,13 @@ int Win32Dialogs::ShowMessageDialog(const TMessageDialogRequest& request) {
     if (r >= 0) return r;
   }
   return RunMessageDialog(layout, MainWindow);
+}
+
+bool Win32Dialogs::RunAbout740Form() {
+  Win32Form form(About740Layout());
+  if (!form.Handle()) return false;
+  form.ShowModal();
+  return true;
 }
 
 void ShowToolkitError(const std::string& title, const std::string& text, const std::string& button,

@@ -34,6 +34,7 @@ int RunMessageDialog(const dialogs::TMessageDialogLayout& layout, HWND mainWindo
 class Win32Dialogs : public dialogs::IDialogs {
  public:
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
+  bool RunAbout740Form() override;
   // The main window, for placement -2 and as the dialogs' owner.
   HWND MainWindow = nullptr;
 };

@@ -32,7 +32,8 @@ COLORREF ResolveColour(TColor colour) {
   const TStyle* s = ActiveStyle();
   switch (colour.System) {
     case SysColor::BtnHighlight: return s ? ToColorRef(s->BtnHighlight) : GetSysColor(COLOR_BTNHIGHLIGHT);
-    case SysColor::BtnFace: return s ? ToColorRef(s->BtnFace) : GetSysColor(COLOR_BTNFACE);
+    // Under the style the system face is the window face; BtnFace paints push buttons.
+    case SysColor::BtnFace: return s ? ToColorRef(s->Window) : GetSysColor(COLOR_BTNFACE);
     case SysColor::Window: return s ? ToColorRef(s->Window) : GetSysColor(COLOR_WINDOW);
     case SysColor::WindowText: return s ? ToColorRef(s->WindowText) : GetSysColor(COLOR_WINDOWTEXT);
   }

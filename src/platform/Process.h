@@ -1,0 +1,36 @@
+#pragma once
+// Starting installers as child processes, polling them, and handing folders
+// to the desktop's shell. Nothing passes through a command interpreter.
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Exit code that means "still running".
+inline constexpr std::uint32_t kStillActive = 259;
+
+// The child started last. Handles (Windows) or the pid (POSIX) stay open
+// until the child has been seen to end.
+struct TProcessInformation {
+  std::intptr_t Process = 0;
+  std::intptr_t Thread = 0;
+  std::uint32_t ProcessId = 0;
+  std::uint32_t ThreadId = 0;
+  bool Ended = false;           // seen ended and released
+  std::uint32_t ExitCode = 0;   // valid once Ended
+};
+
+// Starts `path` itself: no arguments, the menu's environment and current
+// directory, no search path. An earlier child in `info` is let go (it runs
+// on). On failure `error` holds the Windows error code of the reason.
+bool StartProcess(const std::string& path, TProcessInformation& info, std::int32_t& error);
+
+// The child's exit code, kStillActive while it runs. False when the query
+// itself fails.
+bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code);
+
+// Opens a file or folder in the shell; above 32 is success, as ShellExecuteW.
+std::intptr_t ShellOpen(const std::string& path);
+
+}  // namespace platform

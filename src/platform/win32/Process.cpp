@@ -1,0 +1,70 @@
+#include "platform/Process.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/win32/Wide.h"
+
+namespace platform {
+
+namespace {
+
+void Release(TProcessInformation& info) {
+  if (info.Process) CloseHandle(reinterpret_cast<HANDLE>(info.Process));
+  if (info.Thread) CloseHandle(reinterpret_cast<HANDLE>(info.Thread));
+  info.Process = info.Thread = 0;
+}
+
+}  // namespace
+
+bool StartProcess(const std::string& path, TProcessInformation& info, std::int32_t& error) {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  GetStartupInfoW(&si);
+  // The whole path, however long: no fixed buffer to overrun.
+  const std::wstring application = Wide(path);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(application.c_str(), nullptr, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &si, &pi)) {
+    error = static_cast<std::int32_t>(GetLastError());
+    return false;
+  }
+  Release(info);  // an earlier child runs on unwatched
+  info = TProcessInformation{};
+  info.Process = reinterpret_cast<std::intptr_t>(pi.hProcess);
+  info.Thread = reinterpret_cast<std::intptr_t>(pi.hThread);
+  info.ProcessId = pi.dwProcessId;
+  info.ThreadId = pi.dwThreadId;
+  return true;
+}
+
+bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
+  if (info.Ended) {
+    code = info.ExitCode;
+    return true;
+  }
+  DWORD exitCode = 0;
+  if (!info.Process || !GetExitCodeProcess(reinterpret_cast<HANDLE>(info.Process), &exitCode))
+    return false;
+  code = exitCode;
+  if (exitCode != STILL_ACTIVE) {
+    info.Ended = true;
+    info.ExitCode = exitCode;
+    Release(info);
+  }
+  return true;
+}
+
+std::intptr_t ShellOpen(const std::string& path) {
+  const std::wstring file = Wide(path);
+  return reinterpret_cast<std::intptr_t>(
+      ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+}
+
+}  // namespace platform

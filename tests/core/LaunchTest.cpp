@@ -1,0 +1,402 @@
+// Installer launch, monitoring, failure reports and the shell commands of the
+// menu window: the decision flow with a scripted launcher, then real child
+// processes.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <deque>
+#include <fstream>
+
+#include "TestSupport.h"
+#include "config/Common.h"
+#include "platform/Platform.h"
+#include "ui/Main.h"
+
+#ifndef _WIN32
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#endif
+
+using namespace testing_support;
+using namespace ui;
+
+namespace {
+
+// Starts nothing: answers from a script.
+class ScriptedLauncher : public ILauncher {
+ public:
+  std::deque<std::int32_t> StartErrors;  // 0: success
+  std::deque<std::pair<bool, std::uint32_t>> ExitCodes;
+  std::vector<std::string> Started, Opened;
+  std::intptr_t ShellResult = 33;
+
+  bool StartProcess(const std::string& path, platform::TProcessInformation& info,
+                    std::int32_t& error) override {
+    Started.push_back(path);
+    const std::int32_t e = StartErrors.empty() ? 0 : StartErrors.front();
+    if (!StartErrors.empty()) StartErrors.pop_front();
+    if (e) {
+      error = e;
+      return false;
+    }
+    info = platform::TProcessInformation{};
+    info.ProcessId = static_cast<std::uint32_t>(Started.size());
+    return true;
+  }
+  bool GetExitCode(platform::TProcessInformation&, std::uint32_t& code) override {
+    if (ExitCodes.empty()) return false;
+    auto [ok, c] = ExitCodes.front();
+    ExitCodes.pop_front();
+    code = c;
+    return ok;
+  }
+  std::intptr_t ShellOpen(const std::string& path) override {
+    Opened.push_back(path);
+    return ShellResult;
+  }
+};
+
+class Launch : public CleanState {
+ protected:
+  Launch() {
+    common::ProgramDir = disc.Dir();
+    common::SystemName = "Система ";
+  }
+  TSKDSetupForm Make(ILauncher& l) { return TSKDSetupForm({view, timer, pump, dialogs, l}); }
+  std::string Status() { return view.Text.count(StatusLabel) ? view.Text[StatusLabel] : "<unset>"; }
+  bool ButtonEnabled() { return !view.Enabled.count(SoftSetupRXSB) || view.Enabled[SoftSetupRXSB]; }
+
+  TempDir disc;
+  RecordingView view;
+  ManualTimer timer;
+  CountingPump pump;
+  ScriptedDialogs dialogs;
+};
+
+TEST_F(Launch, MonitoringStates) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  common::SoftSetup = {"ПО", disc.Dir() + "setup.exe", "", ""};
+  l.ExitCodes = {{true, 259}, {false, 0}, {true, 259}, {true, 0}};
+
+  form.SoftSetupRXSBClick();  // Idle -> Launched
+  EXPECT_EQ(l.Started, std::vector<std::string>{disc.Dir() + "setup.exe"});
+  EXPECT_TRUE(timer.On);
+  EXPECT_FALSE(ButtonEnabled());
+  EXPECT_EQ(Status(), "<unset>");  // untouched until the first tick
+
+  form.Timer1Timer();  // Installing
+  EXPECT_EQ(Status(), "Идет установка ...");
+  form.Timer1Timer();  // the query failed: nothing changes
+  EXPECT_EQ(Status(), "Идет установка ...");
+  EXPECT_TRUE(timer.On);
+  form.Timer1Timer();
+  EXPECT_FALSE(ButtonEnabled());
+  form.Timer1Timer();  // ended (exit code not judged): Idle
+  EXPECT_FALSE(timer.On);
+  EXPECT_TRUE(ButtonEnabled());
+  EXPECT_EQ(Status(), "Система ");
+  EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(Launch, ChildEndedBeforeTheFirstTickNeverShowsInstalling) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  l.ExitCodes = {{true, 1}};
+  ASSERT_TRUE(form.RunSetup("x"));
+  form.Timer1Timer();
+  EXPECT_EQ(Status(), "Система ");
+  EXPECT_TRUE(ButtonEnabled());
+  EXPECT_FALSE(timer.On);
+}
+
+TEST_F(Launch, FailedLaunchChangesOnlyLastError) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  l.StartErrors = {2, 0};
+  EXPECT_FALSE(form.RunSetup(""));
+  EXPECT_EQ(form.LastError, 2);
+  EXPECT_FALSE(timer.On);
+  EXPECT_TRUE(ButtonEnabled());
+  EXPECT_EQ(view.Enabled.count(SoftSetupRXSB), 0u);
+  EXPECT_EQ(l.Started, std::vector<std::string>{""});  // an empty path still goes to the platform
+  EXPECT_TRUE(form.RunSetup("y"));
+  EXPECT_EQ(form.LastError, 0);
+}
+
+TEST_F(Launch, InstallCommandReportsAFailedStartOnce) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  common::SoftSetup = {"Программа \"СКУД\"", "p", "", ""};
+  l.StartErrors = {2};
+  form.SoftSetupRXSBClick();
+  ASSERT_EQ(dialogs.Shown.size(), 1u);
+  EXPECT_EQ(dialogs.Shown[0].Text,
+            "Невозможно выполнить \"Программа \"СКУД\"\":\rфайл приложения не найден.");
+  EXPECT_EQ(dialogs.Shown[0].Kind, dialogs::mtError);
+  EXPECT_EQ(dialogs.Shown[0].Buttons, dialogs::mbOKOnly);
+}
+
+TEST_F(Launch, ReasonTable) {
+  struct Case {
+    std::int32_t code;
+    const char* reason;
+  } cases[] = {
+      {2, "файл приложения не найден."},
+      {3, "файл приложения не найден."},
+      {5, "недостаточно прав на выполнение операции."},
+      {11, "файл приложения не может быть запущен под WIN32."},
+      {1223, "операция отменена пользователем."},
+      {1155, "ошибка № 1155."},
+      {0, "ошибка № 0."},
+      {-5, "ошибка № -5."},
+      {INT_MIN, "ошибка № -2147483648."},
+  };
+  ScriptedLauncher l;
+  auto form = Make(l);
+  for (const auto& c : cases) {
+    dialogs.Shown.clear();
+    form.LastError = c.code;
+    EXPECT_FALSE(form.ReportLaunchError("", false));
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Text, std::string("Невозможно выполнить \"\":\r") + c.reason);
+    EXPECT_EQ(form.LastError, c.code);  // read, never changed
+  }
+}
+
+TEST_F(Launch, AskFormAcceptsOnlyYes) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  form.LastError = 5;
+  for (int answer : {6, 7, 2, 0}) {
+    dialogs.Shown.clear();
+    dialogs.Answers = {answer};
+    EXPECT_EQ(form.ReportLaunchError("Имя", true), answer == 6);
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Text,
+              "Невозможно выполнить \"Имя\":\rнедостаточно прав на выполнение операции.\r"
+              "Продолжить инсталляцию?");
+    EXPECT_EQ(dialogs.Shown[0].Buttons, dialogs::mbYesNo);
+  }
+}
+
+TEST_F(Launch, ElevationRequiredShowsTheNoRightsWindowOnly) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  form.LastError = 740;
+  for (bool ask : {false, true}) {
+    dialogs.Answers = {6};
+    EXPECT_FALSE(form.ReportLaunchError("x", ask));
+  }
+  EXPECT_EQ(dialogs.About740Shown, 2);
+  EXPECT_TRUE(dialogs.Shown.empty());
+
+  dialogs.About740Creatable = false;
+  form.ReportLaunchError("x", false);
+  ASSERT_EQ(dialogs.Shown.size(), 1u);
+  EXPECT_EQ(dialogs.Shown[0].Text, "Не могу показать диалог!");
+  EXPECT_EQ(dialogs.Shown[0].Kind, dialogs::mtError);
+}
+
+TEST_F(Launch, ShellCommands) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  disc.Write("setup.ini", "\xEF\xBB\xBF[DOCBASE]\nDocDaseDir=Руководства\n");
+  for (std::intptr_t result : {33, 32, 2, -1}) {
+    dialogs.Shown.clear();
+    l.Opened.clear();
+    l.ShellResult = result;
+    form.ViewRxSBClick();
+    form.DocRxSBClick();
+    ASSERT_EQ(l.Opened.size(), 2u);
+    EXPECT_EQ(l.Opened[0], disc.Dir());
+    EXPECT_EQ(l.Opened[1], common::ExtractFilePath(platform::ExecutablePath()) + "Руководства");
+    EXPECT_EQ(dialogs.Shown.size(), result > 32 ? 0u : 2u) << result;
+    for (const auto& d : dialogs.Shown) EXPECT_EQ(d.Text, "Ошибка просмотра диска!");
+  }
+}
+
+#ifndef _WIN32
+
+// Real children, started through the platform.
+class RealChildren : public Launch {
+ protected:
+  std::string Script(const std::string& name, const std::string& body, mode_t mode = 0755) {
+    disc.Write(name, body);
+    const std::string path = disc.Path().string() + "/" + name;
+    chmod(path.c_str(), mode);
+    return path;
+  }
+  // Ticks once a second until the monitor goes idle or `limit` ticks passed.
+  int TicksUntilIdle(TSKDSetupForm& form, int limit) {
+    for (int i = 1; i <= limit; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+      form.Timer1Timer();
+      if (!timer.On) return i;
+    }
+    return -1;
+  }
+  TPlatformLauncher launcher;
+};
+
+TEST_F(RealChildren, ErrorCodes) {
+  Script("plain.txt", "just text\n", 0644);
+  Script("noshebang.bin", "\x01\x02 not a program\n", 0755);
+  disc.MakeDir("folder");
+  struct Case {
+    const char* relative;
+    std::int32_t code;
+  } cases[] = {
+      {"missing.sh", 2},      {"no dir/missing.sh", 3}, {"plain.txt", 5},
+      {"noshebang.bin", 11},  {"folder", 5},            {"plain.txt/x", 3},
+  };
+  auto form = Make(launcher);
+  for (const auto& c : cases) {
+    EXPECT_FALSE(form.RunSetup(disc.Dir() + c.relative)) << c.relative;
+    EXPECT_EQ(form.LastError, c.code) << c.relative;
+  }
+  EXPECT_FALSE(form.RunSetup(""));
+  EXPECT_EQ(form.LastError, 3);
+  EXPECT_FALSE(timer.On);
+}
+
+TEST_F(RealChildren, ShortAndLongChildren) {
+  auto form = Make(launcher);
+  ASSERT_TRUE(form.RunSetup(Script("quick.sh", "#!/bin/sh\nexit 3\n")));
+  EXPECT_EQ(TicksUntilIdle(form, 5), 1);
+  EXPECT_EQ(Status(), "Система ");
+
+  ASSERT_TRUE(form.RunSetup(Script("slow.sh", "#!/bin/sh\nsleep 3\n")));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  form.Timer1Timer();
+  EXPECT_EQ(Status(), "Идет установка ...");
+  EXPECT_FALSE(ButtonEnabled());
+  EXPECT_GT(TicksUntilIdle(form, 15), 0);
+  EXPECT_TRUE(ButtonEnabled());
+  EXPECT_EQ(Status(), "Система ");
+}
+
+TEST_F(RealChildren, UnsafeNamesAreStartedAsExactlyThatFile) {
+  const std::string out = disc.Path().string() + "/received";
+  const std::string body = "#!/bin/sh\nprintf '%s|%s\\n' \"$0\" \"$#\" >> '" + out + "'\n";
+  const char* names[] = {"a b.sh", "q\"uote.sh", "semi;colon.sh", "$(touch pwned).sh",
+                         "`touch pwned2`.sh", "-dash.sh", "Установка СКУД.sh"};
+  auto form = Make(launcher);
+  for (const char* n : names) {
+    const std::string path = Script(n, body);
+    ASSERT_TRUE(form.RunSetup(path)) << n;
+    EXPECT_GT(TicksUntilIdle(form, 10), 0);
+  }
+  std::ifstream in(out);
+  std::string line;
+  size_t i = 0;
+  while (std::getline(in, line)) {
+    ASSERT_LT(i, std::size(names));
+    EXPECT_EQ(line, disc.Path().string() + "/" + names[i] + "|0");  // no arguments
+    ++i;
+  }
+  EXPECT_EQ(i, std::size(names));
+  EXPECT_FALSE(std::filesystem::exists(disc.Path() / "pwned"));
+  EXPECT_FALSE(std::filesystem::exists("pwned"));
+}
+
+TEST_F(RealChildren, LongPathIsPassedWhole) {
+  std::string dir(120, 'd');
+  const std::string rel = dir + "/" + dir + "/" + std::string(60, 'f') + ".sh";
+  ASSERT_GT((disc.Path().string() + "/" + rel).size(), 300u);
+  auto form = Make(launcher);
+  ASSERT_TRUE(form.RunSetup(Script(rel, "#!/bin/sh\nexit 0\n")));
+  EXPECT_GT(TicksUntilIdle(form, 5), 0);
+}
+
+int OpenDescriptors() {
+  int n = 0;
+  if (DIR* d = opendir("/proc/self/fd")) {
+    while (readdir(d)) ++n;
+    closedir(d);
+  }
+  return n;
+}
+
+int Zombies() {
+  // Children of ours that ended but were not reaped.
+  int n = 0;
+  const std::string self = std::to_string(getpid());
+  if (DIR* d = opendir("/proc")) {
+    while (dirent* e = readdir(d)) {
+      std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
+      std::string pid, comm, state, ppid;
+      if (stat >> pid >> comm >> state >> ppid && ppid == self && state == "Z") ++n;
+    }
+    closedir(d);
+  }
+  return n;
+}
+
+TEST_F(RealChildren, ManyLaunchesLeakNothing) {
+  auto form = Make(launcher);
+  const std::string quick = Script("quick.sh", "#!/bin/sh\nexit 0\n");
+  const int fds = OpenDescriptors();
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_TRUE(form.RunSetup(quick));
+    // Poll until it ended, without the one-second clock.
+    for (int t = 0; t < 500 && timer.On; ++t) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      form.Timer1Timer();
+    }
+    ASSERT_FALSE(timer.On);
+  }
+  EXPECT_EQ(OpenDescriptors(), fds);
+  EXPECT_EQ(Zombies(), 0);
+}
+
+TEST_F(RealChildren, ANewerChildReplacesTheWatchedOne) {
+  auto form = Make(launcher);
+  const std::string pidFile = disc.Path().string() + "/first.pid";
+  ASSERT_TRUE(form.RunSetup(Script("first.sh", "#!/bin/sh\necho $$ > '" + pidFile + "'\nsleep 30\n")));
+  ASSERT_TRUE(form.RunSetup(Script("second.sh", "#!/bin/sh\nexit 0\n")));
+  EXPECT_GT(TicksUntilIdle(form, 5), 0);  // the newer child decides
+  pid_t first = 0;
+  for (int i = 0; i < 50 && !first; ++i) {
+    std::ifstream(pidFile) >> first;
+    if (!first) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_GT(first, 0);
+  EXPECT_EQ(kill(first, 0), 0);  // the earlier one runs on
+  kill(first, SIGTERM);
+}
+
+TEST_F(RealChildren, ShellOpenerGetsTheFolder) {
+  const std::string log = disc.Path().string() + "/opened";
+  Script("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + log + "'\n");
+  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (disc.Path().string() + "/bin:" + oldPath).c_str(), 1);
+  disc.MakeDir("Руководства оператора");
+  auto form = Make(launcher);
+  EXPECT_EQ(form.ShellOpen(disc.Dir() + "Руководства оператора"), 33);
+  EXPECT_LE(form.ShellOpen(disc.Dir() + "Нет такой папки"), 32);
+  form.ViewRxSBClick();
+  EXPECT_TRUE(dialogs.Shown.empty());
+  setenv("PATH", oldPath.c_str(), 1);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 50 && lines.size() < 2; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    lines.clear();
+    std::ifstream in(log);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+  }
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], disc.Path().string() + "/Руководства оператора");
+  EXPECT_EQ(lines[1], disc.Path().string() + "/");
+}
+
+#endif
+
+}  // namespace
