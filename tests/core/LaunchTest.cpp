@@ -13,21 +13,40 @@
 #include "platform/Platform.h"
 #include "ui/Main.h"
 
-#ifndef _WIN32
+#include <chrono>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #endif
 
 using namespace testing_support;
 using namespace ui;
 
 namespace {
+
+// Handles (Windows) or descriptors (POSIX) this process holds open.
+long OpenHandles() {
+#ifdef _WIN32
+  DWORD n = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &n);
+  return static_cast<long>(n);
+#else
+  long n = 0;
+  if (DIR* d = opendir("/proc/self/fd")) {
+    while (readdir(d)) ++n;
+    closedir(d);
+  }
+  return n;
+#endif
+}
 
 // Starts nothing: answers from a script.
 class ScriptedLauncher : public ILauncher {
@@ -223,6 +242,83 @@ TEST_F(Launch, ShellCommands) {
   }
 }
 
+// Real children on every platform: the stand-in installers built beside the
+// tests (child.cpp).
+class BuiltChildren : public Launch {
+ protected:
+  static std::string Child(const char* name) {
+    return common::ExtractFilePath(platform::ExecutablePath()) + name + kExe;
+  }
+#ifdef _WIN32
+  static constexpr const char* kExe = ".exe";
+#else
+  static constexpr const char* kExe = "";
+#endif
+  TPlatformLauncher launcher;
+};
+
+TEST_F(BuiltChildren, WatchedUntilItEnds) {
+  auto form = Make(launcher);
+  ASSERT_TRUE(form.RunSetup(Child("child_2000")));
+  EXPECT_EQ(form.LastError, 0);
+  form.Timer1Timer();
+  EXPECT_EQ(Status(), "Идет установка ...");
+  EXPECT_FALSE(ButtonEnabled());
+  int ticks = 0;
+  while (timer.On && ticks < 100) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    form.Timer1Timer();
+    ++ticks;
+  }
+  EXPECT_FALSE(timer.On);
+  EXPECT_GE(ticks, 3);  // it ran for a while
+  EXPECT_EQ(Status(), "Система ");
+  EXPECT_TRUE(ButtonEnabled());
+}
+
+TEST_F(BuiltChildren, FailedStartsGiveThePlatformsCode) {
+  disc.MakeDir("folder");
+  disc.Write("text.exe", "not a program");
+  struct Case {
+    std::string path;
+    std::int32_t code;
+  } cases[] = {
+      {disc.Dir() + "missing.exe", 2},
+      {disc.Dir() + "no dir" + platform::PathDelimiter() + "missing.exe", 3},
+      {"", 3},
+  };
+  auto form = Make(launcher);
+  for (const auto& c : cases) {
+    EXPECT_FALSE(form.RunSetup(c.path)) << c.path;
+    EXPECT_EQ(form.LastError, c.code) << c.path;
+  }
+  // Neither a folder nor a file that is not a program starts; the code is
+  // the platform's own.
+  for (const char* name : {"folder", "text.exe"}) {
+    EXPECT_FALSE(form.RunSetup(disc.Dir() + name)) << name;
+    EXPECT_NE(form.LastError, 0) << name;
+  }
+  EXPECT_FALSE(timer.On);
+  EXPECT_LE(form.ShellOpen(disc.Dir() + "Нет такой папки"), 32);
+}
+
+TEST_F(BuiltChildren, ManyLaunchesReleaseTheirHandles) {
+  auto form = Make(launcher);
+  const std::string quick = Child("child_0");
+  auto runOnce = [&] {
+    ASSERT_TRUE(form.RunSetup(quick));
+    for (int t = 0; t < 1000 && timer.On; ++t) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      form.Timer1Timer();
+    }
+    ASSERT_FALSE(timer.On);
+  };
+  runOnce();
+  const long before = OpenHandles();
+  for (int i = 0; i < 100; ++i) runOnce();
+  EXPECT_LE(OpenHandles(), before + 4);  // level, not growing with the launches
+}
+
 #ifndef _WIN32
 
 // Real children, started through the platform.
@@ -316,15 +412,6 @@ TEST_F(RealChildren, LongPathIsPassedWhole) {
   EXPECT_GT(TicksUntilIdle(form, 5), 0);
 }
 
-int OpenDescriptors() {
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d)) ++n;
-    closedir(d);
-  }
-  return n;
-}
-
 int Zombies() {
   // Children of ours that ended but were not reaped.
   int n = 0;
@@ -343,7 +430,7 @@ int Zombies() {
 TEST_F(RealChildren, ManyLaunchesLeakNothing) {
   auto form = Make(launcher);
   const std::string quick = Script("quick.sh", "#!/bin/sh\nexit 0\n");
-  const int fds = OpenDescriptors();
+  const long fds = OpenHandles();
   for (int i = 0; i < 200; ++i) {
     ASSERT_TRUE(form.RunSetup(quick));
     // Poll until it ended, without the one-second clock.
@@ -353,7 +440,7 @@ TEST_F(RealChildren, ManyLaunchesLeakNothing) {
     }
     ASSERT_FALSE(timer.On);
   }
-  EXPECT_EQ(OpenDescriptors(), fds);
+  EXPECT_EQ(OpenHandles(), fds);
   EXPECT_EQ(Zombies(), 0);
 }
 
