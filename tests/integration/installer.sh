@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The install button starts the disc's installer once, stays off while it
+# runs and comes back when it ends; a missing installer is reported.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+it_xsession
+
+disc=$IT_TMP/disc
+stage_disc "$disc"
+ran=$IT_TMP/ran
+cat >"$disc/Install/setup.sh" <<SH
+#!/bin/sh
+echo started >> '$ran'
+sleep 3
+SH
+chmod +x "$disc/Install/setup.sh"
+
+count() { [[ -e $ran ]] && wc -l <"$ran" || echo 0; }
+wait_count() {
+  for _ in $(seq $((WAIT * 4))); do
+    (($(count) >= $1)) && return 0
+    sleep 0.25
+  done
+  fail "the installer ran $(count) times, expected $1"
+}
+# The install button's centre, inside the 2-pixel inner border.
+click_install() { xdotool mousemove --window "$1" 91 149 click 1; }
+
+start_prog "$disc/skdsetup"
+menu=$LAST_PID
+main=$(wait_window "$DISC_NAME")
+
+log "a click starts the installer"
+click_install "$main"
+wait_count 1
+sleep 1.5
+screenshot "$main" "$SHOT_DIR/qt_installing.png"
+
+log "a second click while it runs starts nothing"
+click_install "$main"
+sleep 1
+(($(count) == 1)) || fail "a disabled button started the installer again"
+
+log "the button comes back once the installer has ended"
+for _ in $(seq $((WAIT))); do
+  click_install "$main"
+  sleep 1
+  (($(count) >= 2)) && break
+done
+(($(count) == 2)) || fail "the install button did not come back"
+
+log "without the installer: the failure report"
+sleep 5  # the second run ends
+rm "$disc/Install/setup.sh"
+for _ in $(seq $((WAIT))); do
+  click_install "$main"
+  sleep 1
+  [[ -n $(find_windows 'Ошибка') ]] && break
+done
+err=$(wait_window 'Ошибка')
+assert_dialog_copy "$err" "$(dialog_dump 'Ошибка' \
+  "$(printf 'Невозможно выполнить "Программное обеспечение СКУД "Ловерин"":\nфайл приложения не найден.')" \
+  'Ввод   ')"
+screenshot "$err" "$SHOT_DIR/qt_launch_error.png"
+send_keys "$err" Return
+wait_no_window 'Ошибка'
+assert_running "$menu" "after the report"
+log ok
