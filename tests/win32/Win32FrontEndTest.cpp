@@ -246,6 +246,22 @@ void CALLBACK FindForm(HWND, UINT, UINT_PTR id, DWORD) {
   if (action) action(h);
 }
 
+TEST_F(Win32FrontEnd, LaunchFailureReport) {
+  dialogs::TMessageDialogRequest r;
+  r.Text = "Невозможно выполнить \"Программное обеспечение СКУД \"Ловерин\"\":\r"
+           "файл приложения не найден.";
+  r.Kind = dialogs::mtError;
+  r.Buttons = dialogs::mbOKOnly;
+  std::wstring caption;
+  OnNextDialog([&](HWND d) {
+    caption = Text(d);
+    SaveShot(d, "win32_launch_error.bmp");
+    PostKey(d, VK_RETURN);
+  });
+  EXPECT_EQ(dialogs_.ShowMessageDialog(r), 1);
+  EXPECT_EQ(caption, L"Ошибка");
+}
+
 TEST_F(Win32FrontEnd, NoRightsWindow) {
   Win32Form form(About740Layout());
   RECT client;

@@ -17,6 +17,17 @@ using namespace dialogs;
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"SkdMessageDialog";
+
+// Message texts break lines with a lone CR; DrawText is sure of CR LF only.
+std::wstring MessageText(const std::string& text) {
+  const std::wstring w = W(text);
+  std::wstring out;
+  for (size_t i = 0; i < w.size(); ++i) {
+    out += w[i];
+    if (w[i] == L'\r' && (i + 1 == w.size() || w[i + 1] != L'\n')) out += L'\n';
+  }
+  return out;
+}
 constexpr int kFirstButtonId = 100;
 
 LPCWSTR IconResource(TDialogIcon icon) {
@@ -108,10 +119,12 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       HGDIOBJ old = SelectObject(dc, s->Font);
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, DialogText());
-      const std::wstring text = W(l.Text);
-      RECT r{l.TextBounds.Left, l.TextBounds.Top, l.TextBounds.Left + l.TextBounds.Width,
+      const std::wstring text = MessageText(l.Text);
+      // A measured width can fall a pixel short of the drawn one; the margin
+      // takes the slack so the last character is not wrapped away.
+      RECT r{l.TextBounds.Left, l.TextBounds.Top, l.TextBounds.Left + l.TextBounds.Width + 4,
              l.TextBounds.Top + l.TextBounds.Height};
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, kMessageTextFlags);
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, kMessageTextFlags | DT_NOCLIP);
       SelectObject(dc, old);
       EndPaint(h, &ps);
       return 0;
@@ -168,7 +181,7 @@ int Win32DialogMetrics::TextWidth(const std::string& line) {
 }
 
 TSize Win32DialogMetrics::WrappedTextSize(const std::string& text, int maxWidth) {
-  const std::wstring w = W(text);
+  const std::wstring w = MessageText(text);
   RECT r{0, 0, maxWidth, 0};
   DrawTextW(dc_, w.c_str(), static_cast<int>(w.size()), &r, DT_CALCRECT | kMessageTextFlags);
   return {r.right, r.bottom};
