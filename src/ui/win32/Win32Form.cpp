@@ -125,7 +125,7 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
       case ControlKind::PushButton:
         c->Image = LoadPicture(row.Picture);
         c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, b.left,
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(false), b.left,
                                     b.top, b.right - b.left, b.bottom - b.top, hwnd_, childId,
                                     GetModuleHandleW(nullptr), nullptr);
         SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -479,6 +479,12 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<LRESULT>(background_.Get());
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (const Control* c = Find(static_cast<int>(item.CtlID) - kFirstChildId))
+        DrawStyledButton(item, c->Image.Bitmap.Get(), c->Image.Width, c->Image.Height);
+      return TRUE;
+    }
     case WM_COMMAND: {
       if (LOWORD(wp) == IDCANCEL && modal_) {  // Esc, as the dialog manager reports it
         for (const auto& c : controls_)

@@ -108,6 +108,9 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CTLCOLORBTN:
       return reinterpret_cast<LRESULT>(s->Face);
+    case WM_DRAWITEM:
+      DrawStyledButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp), nullptr, 0, 0);
+      return TRUE;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
@@ -229,12 +232,12 @@ int RunMessageDialog(const TMessageDialogLayout& layout, HWND mainWindow) {
     const auto& b = layout.Buttons[i];
     const bool isDefault = static_cast<int>(i) == layout.DefaultIndex;
     HWND btn = CreateWindowExW(0, L"BUTTON", W(b.Caption).c_str(),
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                                   (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(isDefault),
                                b.Bounds.Left, b.Bounds.Top, b.Bounds.Width, b.Bounds.Height, dlg,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
                                GetModuleHandleW(nullptr), nullptr);
     SendMessageW(btn, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    MarkDefaultButton(btn, isDefault);
     s.Buttons.push_back(btn);
   }
 

@@ -50,4 +50,63 @@ COLORREF DialogText() {
   return s ? ToColorRef(s->WindowText) : GetSysColor(COLOR_WINDOWTEXT);
 }
 
+DWORD PushButtonStyle(bool isDefault) {
+  if (ActiveStyle()) return BS_OWNERDRAW;
+  return isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void MarkDefaultButton(HWND button, bool isDefault) {
+  if (isDefault) SetPropW(button, L"SkdDefault", reinterpret_cast<HANDLE>(1));
+}
+
+void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWidth,
+                      int pictureHeight) {
+  const TStyle* s = ActiveStyle();
+  if (!s) return;
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  const bool pressed = item.itemState & ODS_SELECTED;
+  const bool focused = item.itemState & ODS_FOCUS;
+  const bool isDefault = GetPropW(item.hwndItem, L"SkdDefault") != nullptr;
+
+  // The corners show the dialog's face.
+  HBRUSH face = CreateSolidBrush(ToColorRef(s->Window));
+  FillRect(dc, &r, face);
+  DeleteObject(face);
+  HBRUSH fill = CreateSolidBrush(ToColorRef(pressed ? s->BtnBorder : s->BtnFace));
+  const bool strong = focused || isDefault;
+  HPEN pen = CreatePen(PS_SOLID, strong ? 2 : 1, ToColorRef(strong ? s->WindowText : s->BtnBorder));
+  HGDIOBJ oldBrush = SelectObject(dc, fill);
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  RoundRect(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, 6, 6);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(pen);
+  DeleteObject(fill);
+
+  wchar_t caption[128] = {};
+  GetWindowTextW(item.hwndItem, caption, 128);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(s->BtnText));
+  RECT text = r;
+  if (picture) {
+    // Picture and caption side by side, centred together.
+    RECT measure{0, 0, 0, 0};
+    DrawTextW(dc, caption, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+    const int gap = 4, total = pictureWidth + gap + measure.right;
+    const int x = (r.left + r.right - total) / 2;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, picture);
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, (r.top + r.bottom - pictureHeight) / 2, pictureWidth, pictureHeight, mem, 0,
+               0, pictureWidth, pictureHeight, blend);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    text.left = x + pictureWidth + gap;
+    DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  } else {
+    DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+  }
+}
+
 }  // namespace ui::win32

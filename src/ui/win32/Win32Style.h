@@ -21,4 +21,12 @@ COLORREF ResolveColour(TColor colour);
 COLORREF DialogFace();
 COLORREF DialogText();
 
+// Push buttons under the style are drawn by us (BS_OWNERDRAW); the plain
+// look keeps the system's. A "SkdDefault" window property marks the default.
+DWORD PushButtonStyle(bool isDefault);
+void MarkDefaultButton(HWND button, bool isDefault);
+// Draws an owner-drawn push button: face, frame, optional picture, caption.
+void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWidth,
+                      int pictureHeight);
+
 }  // namespace ui::win32
