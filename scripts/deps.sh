@@ -6,7 +6,7 @@ packages=("$@"
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev libgtest-dev googletest
   xvfb xauth openbox xdotool x11-apps imagemagick
-  fonts-dejavu-core fonts-liberation
+  fonts-dejavu-core fonts-liberation xdg-utils
 )
 missing=()
 for p in "${packages[@]}"; do
