@@ -67,4 +67,20 @@ screenshot "$err" "$SHOT_DIR/qt_launch_error.png"
 send_keys "$err" Return
 wait_no_window 'Ошибка'
 assert_running "$menu" "after the report"
+
+log "closing the menu leaves a running installer running"
+cat >"$disc/Install/setup.sh" <<SH
+#!/bin/sh
+echo started >> '$ran'
+while [ ! -e '$release.2' ]; do sleep 0.1; done
+SH
+chmod +x "$disc/Install/setup.sh"
+click_install "$main"
+wait_count 3
+send_keys "$main" alt+F4
+q=$(wait_window "$CLOSE_CAPTION")
+send_keys "$q" Return
+assert_exit "$menu" 0
+pgrep -f "$disc/Install/setup.sh" >/dev/null || fail "the installer ended with the menu"
+touch "$release.2"
 log ok

@@ -65,4 +65,12 @@ for kind in 0 1 2 3 4 5; do
   send_keys "$dlg" Escape
   assert_exit "$pid" 0
 done
+
+log "no-rights window: Esc closes it"
+start_prog "$GALLERY" --740
+pid=$LAST_PID
+win=$(wait_window 'Нет прав на запуск приложения' "$WAIT" "$pid")
+screenshot "$win" "$SHOT_DIR/qt_no_rights.png"
+send_keys "$win" Escape
+assert_exit "$pid" 0
 log ok
