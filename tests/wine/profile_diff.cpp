@@ -5,13 +5,7 @@
 //
 //   profile_diff.exe [--seed N] [--random N] [--require-acp CP] [--keep] [--verbose]
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/Win.h"
 
 #include <algorithm>
 #include <cstdio>

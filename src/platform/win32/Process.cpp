@@ -1,12 +1,6 @@
 #include "platform/Process.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/Win.h"
 #include <shellapi.h>
 
 #include "platform/win32/Wide.h"
