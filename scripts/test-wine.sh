@@ -23,7 +23,7 @@ ctest --preset mingw -j2 2>&1 | tee "$log"
 
 # Only DLLs that every Windows has: libgcc, libstdc++ and winpthread must be
 # linked in, not shipped.
-system_dll='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|version|ws2_32|msvcrt|ucrtbase|ntdll|bcrypt|crypt32|rpcrt4|secur32|winmm|imm32|uxtheme|dwmapi|setupapi|userenv|api-ms-win-[a-z0-9-]+)\.dll$'
+system_dll='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|version|ws2_32|msvcrt|ucrtbase|ntdll|bcrypt|crypt32|rpcrt4|secur32|winmm|imm32|uxtheme|dwmapi|setupapi|userenv|msimg32|windowscodecs|api-ms-win-[a-z0-9-]+)\.dll$'
 # The front-end tests save their windows as BMP; PNG like the others.
 for bmp in "$build"/screenshots/*.bmp; do
   [[ -e $bmp ]] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
