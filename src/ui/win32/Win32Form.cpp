@@ -162,43 +162,52 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   firstFocus_ = firstFocus;
 }
 
-int Win32Form::ShowModal() {
+void RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& preview) {
   std::vector<HWND> disabled;
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND h, LPARAM lp) -> BOOL {
-        if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        if (IsWindowVisible(h) && IsWindowEnabled(h))
+          reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&disabled));
+  for (HWND h : disabled)
+    if (h != window) EnableWindow(h, FALSE);
+  MSG m;
+  while (!done()) {
+    const BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));  // keep the quit for the main loop
+      break;
+    }
+    if (m.message == WM_KEYDOWN && (m.hwnd == window || IsChild(window, m.hwnd)) && preview(m))
+      continue;
+    if (IsDialogMessageW(window, &m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  for (HWND h : disabled)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+}
+
+int Win32Form::ShowModal() {
   HWND owner = GetActiveWindow();
-  for (HWND h : disabled) EnableWindow(h, FALSE);
   modal_ = true;
   modalResult_ = 0;
   CentreOnScreen();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   if (firstFocus_) SetFocus(firstFocus_);
-  MSG m;
-  while (modal_) {
-    const BOOL got = GetMessageW(&m, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
-      break;
-    }
-    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE &&
-        (m.hwnd == hwnd_ || IsChild(hwnd_, m.hwnd))) {
-      for (const auto& c : controls_)
-        if (c->Row->Cancel) EndModal(c->Row->ModalResult);
-      continue;
-    }
-    if (IsDialogMessageW(hwnd_, &m)) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
+  RunModalLoop(
+      hwnd_, [this] { return !modal_; },
+      [this](const MSG& m) {
+        if (m.wParam != VK_ESCAPE) return false;
+        CancelModal();
+        return true;
+      });
   modal_ = false;
-  for (HWND h : disabled)
-    if (IsWindow(h)) EnableWindow(h, TRUE);
   ShowWindow(hwnd_, SW_HIDE);
   if (owner && IsWindow(owner)) SetActiveWindow(owner);
   return modalResult_;
@@ -207,6 +216,11 @@ int Win32Form::ShowModal() {
 void Win32Form::EndModal(int result) {
   modalResult_ = result;
   modal_ = false;
+}
+
+void Win32Form::CancelModal() {
+  for (const auto& c : controls_)
+    if (c->Row->Cancel) EndModal(c->Row->ModalResult);
 }
 
 Win32Form::~Win32Form() {
@@ -487,8 +501,7 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND: {
       if (LOWORD(wp) == IDCANCEL && modal_) {  // Esc, as the dialog manager reports it
-        for (const auto& c : controls_)
-          if (c->Row->Cancel) EndModal(c->Row->ModalResult);
+        CancelModal();
         return 0;
       }
       const int id = static_cast<int>(LOWORD(wp)) - kFirstChildId;

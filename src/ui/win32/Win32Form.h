@@ -19,6 +19,12 @@ namespace ui::win32 {
 // Layout pixels are at 96 dpi; the screen's text size scales them.
 int Scale(int pixels);
 HFONT CreateLayoutFont(const TFontSpec& spec);
+// A modal loop for `window`: every other visible window of the thread is
+// disabled until `done` says so; `preview` may take a key message first.
+// Afterwards the other windows are enabled again.
+void RunModalLoop(HWND window, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& preview);
+
 // The cursor every window of the program shows while not crDefault.
 void SetScreenCursor(TCursor cursor);
 bool ApplyScreenCursor();  // true when an override is in effect
@@ -37,6 +43,8 @@ class Win32Form : public IFormView {
   // cancel button, or the close box ends it; that result.
   int ShowModal();
   void EndModal(int result);
+  // Esc or the dialog manager's cancel: the cancel button's result.
+  void CancelModal();
 
   void SetCaption(const std::string& text) override;
   void SetText(int control, const std::string& text) override;

@@ -136,12 +136,6 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(h, msg, wp, lp);
 }
 
-BOOL CALLBACK CollectEnabled(HWND h, LPARAM lp) {
-  if (IsWindowVisible(h) && IsWindowEnabled(h))
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-  return TRUE;
-}
-
 int RunTaskDialog(const TMessageDialogLayout& l, HWND owner);
 
 }  // namespace
@@ -241,46 +235,23 @@ int RunMessageDialog(const TMessageDialogLayout& layout, HWND mainWindow) {
     s.Buttons.push_back(btn);
   }
 
-  // Modal: every other window of the program waits.
-  std::vector<HWND> disabled;
-  EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
-  for (HWND h2 : disabled)
-    if (h2 != dlg) EnableWindow(h2, FALSE);
-
+  // Showing it before the loop disables the others, so that it stays enabled.
   ShowWindow(dlg, SW_SHOW);
   SetForegroundWindow(dlg);
   if (layout.DefaultIndex >= 0) SetFocus(s.Buttons[layout.DefaultIndex]);
   else if (!s.Buttons.empty()) SetFocus(s.Buttons[0]);
 
-  MSG m;
-  while (!s.Done) {
-    const BOOL got = GetMessageW(&m, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));  // keep the quit for the main loop
-      break;
-    }
-    if (m.message == WM_KEYDOWN && (m.hwnd == dlg || IsChild(dlg, m.hwnd))) {
-      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-      if (m.wParam == VK_RETURN) {
-        Perform(dlg, s, DialogKey(layout, TDialogKey::Enter, FocusedButton(s)));
-        continue;
-      }
-      if (m.wParam == VK_ESCAPE) {
-        Perform(dlg, s, DialogKey(layout, TDialogKey::Escape, FocusedButton(s)));
-        continue;
-      }
-      if (ctrl && m.wParam == 'C') {
-        Perform(dlg, s, DialogKey(layout, TDialogKey::CtrlC, FocusedButton(s)));
-        continue;
-      }
-    }
-    if (IsDialogMessageW(dlg, &m)) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-
-  for (HWND h2 : disabled)
-    if (IsWindow(h2)) EnableWindow(h2, TRUE);
+  RunModalLoop(
+      dlg, [&s] { return s.Done; },
+      [&](const MSG& m) {
+        TDialogKey key;
+        if (m.wParam == VK_RETURN) key = TDialogKey::Enter;
+        else if (m.wParam == VK_ESCAPE) key = TDialogKey::Escape;
+        else if (m.wParam == 'C' && GetKeyState(VK_CONTROL) < 0) key = TDialogKey::CtrlC;
+        else return false;
+        Perform(dlg, s, DialogKey(layout, key, FocusedButton(s)));
+        return true;
+      });
   SetWindowLongPtrW(dlg, GWLP_USERDATA, 0);
   DestroyWindow(dlg);
   if (owner && IsWindow(owner)) SetActiveWindow(owner);
