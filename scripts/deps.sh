@@ -7,6 +7,7 @@ packages=("$@"
   qt6-base-dev libgtest-dev googletest
   xvfb xauth openbox xdotool x11-apps imagemagick
   fonts-dejavu-core fonts-liberation xdg-utils
+  firebird3.0-server libfbclient2
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -19,5 +20,14 @@ if ((${#missing[@]})); then
   fi
   echo "installing: ${missing[*]}"
   apt-get update -qq
+  # The tests run a private Firebird instance of their own; the machine's
+  # server must not be started by the package's install scripts.
+  guard=
+  if [[ ! -e /usr/sbin/policy-rc.d ]]; then
+    guard=/usr/sbin/policy-rc.d
+    printf '#!/bin/sh\nexit 101\n' >"$guard" && chmod 755 "$guard"
+    trap 'rm -f "$guard"' EXIT
+  fi
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [[ -n $guard ]] && rm -f "$guard"
 fi
