@@ -1,1 +1,55 @@
 #pragma once
+// The two ends of a file copy. The destination is replaced in one step, so a
+// copy that fails or is cut short leaves it as it was. Paths are UTF-8.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A file opened for reading only; closed when destroyed.
+class TSourceFile {
+ public:
+  TSourceFile() = default;
+  TSourceFile(const TSourceFile&) = delete;
+  TSourceFile& operator=(const TSourceFile&) = delete;
+  ~TSourceFile() { Close(); }
+
+  bool Open(const std::string& path);
+  // Bytes read (0 at the end of the file), or -1 on a read error.
+  std::int64_t Read(char* buffer, std::size_t size);
+  void Close();
+
+ private:
+  std::intptr_t FHandle = -1;
+};
+
+// The destination of a copy. A regular or absent file is written as a new
+// file beside it, which takes its place at Commit; until then the old file is
+// untouched, and a new file never committed is removed. What cannot be
+// replaced that way (a device, a FIFO) is written in place. A file that is
+// there but not writable for us is refused, as is a directory.
+class TReplacingFile {
+ public:
+  TReplacingFile() = default;
+  TReplacingFile(const TReplacingFile&) = delete;
+  TReplacingFile& operator=(const TReplacingFile&) = delete;
+  ~TReplacingFile();
+
+  bool Open(const std::string& path);
+  // How many bytes the file took; fewer than `size` means it refused the rest.
+  std::size_t Write(const char* buffer, std::size_t size);
+  // Flushes the data to disk and puts the file in place. False leaves the
+  // destination as it was before Open.
+  bool Commit();
+
+ private:
+  void Discard();
+
+  std::intptr_t FHandle = -1;
+  std::string FTarget;     // the file to replace, native form
+  std::string FTemporary;  // the new file beside it; empty when writing in place
+};
+
+}  // namespace platform

@@ -29,7 +29,15 @@ struct TFontSpec {
   TColor Color;
 };
 
-enum class ControlKind : std::uint8_t { Label, FlatImageButton, Picture, Memo, Panel, PushButton };
+enum class ControlKind : std::uint8_t {
+  Label,
+  FlatImageButton,
+  Picture,
+  Memo,
+  Panel,
+  PushButton,
+  RadioButton,  // the radio buttons of one parent form one group
+};
 
 struct TControlRow {
   int Id;
@@ -46,6 +54,7 @@ struct TControlRow {
   int Parent = -1;        // id of the panel that holds it; positions are relative to it
   int ModalResult = 0;    // push buttons: closes the window with this result
   bool Cancel = false;    // push buttons: answers Esc
+  bool Checked = false;   // radio buttons: checked when the window is made
 };
 
 struct TFormLayout {

@@ -4,6 +4,7 @@
 #include "config/IniF.h"
 #include "help/Help.h"
 #include "ui/Application.h"
+#include "ui/F_SelSrv.h"
 #include "ui/_Consts.h"
 
 namespace ui {
@@ -42,6 +43,12 @@ void TSKDSetupForm::FormCreate() {
     MessageDlg(deps_.Dialogs, consts::SLoadSetupError, mtError, mbOKOnly);
     Application.Terminate();
   }
+
+  // Optional sections that give the documentation, database server and
+  // database commands their installers; absent, the descriptor stays empty.
+  inif::LoadSetupRec("DOCSETUP", "Name", "Location", common::DocSetup);
+  inif::LoadSetupRec("IBSETUP", "Name", "Location", common::IBSetup);
+  inif::LoadSetupRec("DBSETUP", "Name", "Location", common::DBSetup);
 }
 
 void TSKDSetupForm::FormCloseQuery(bool& CanClose) {
@@ -140,6 +147,34 @@ void TSKDSetupForm::ViewRxSBClick() {
 void TSKDSetupForm::DocRxSBClick() {
   if (ShellOpen(inif::GetDocBaseDir()) <= 32)
     MessageDlg(deps_.Dialogs, consts::SViewDiscError, mtError, mbOKOnly);
+}
+
+// The disc's installers are named relative to the program directory; the
+// value is put behind it as read.
+void TSKDSetupForm::ServerSetupRXSBClick() {
+  const int n = SelectServer(deps_.Dialogs);
+  if (n == 0) return;
+  const std::string location = inif::GetSrvLocation(n);
+  if (location.empty()) {
+    MessageDlg(deps_.Dialogs, consts::SNoInstallerLocation, mtError, mbOKOnly);
+    return;
+  }
+  if (!RunSetup(common::ProgramDir + location))
+    ReportLaunchError(consts::SHardwareServerName, false);
+}
+
+void TSKDSetupForm::mnuAdd_Click(const TMenuItem& Sender) {
+  if (!Sender.Caption) return;  // the separator
+  const std::string location = inif::GetAddLocation(Sender.Tag);
+  if (location.empty()) {
+    MessageDlg(deps_.Dialogs, consts::SNoInstallerLocation, mtError, mbOKOnly);
+    return;
+  }
+  if (!RunSetup(common::ProgramDir + location)) ReportLaunchError(Sender.Caption, false);
+}
+
+void TSKDSetupForm::DocSetupRXSBClick() {
+  if (!RunSetup(common::DocSetup.SetupFile)) ReportLaunchError(common::DocSetup.SetupName, false);
 }
 
 }  // namespace ui

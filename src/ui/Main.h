@@ -71,6 +71,11 @@ class TSKDSetupForm {
   void ViewRxSBClick();
   void DocRxSBClick();
 
+  // Further installers: hardware server variants, add-ons, documentation.
+  void ServerSetupRXSBClick();
+  void mnuAdd_Click(const TMenuItem& Sender);
+  void DocSetupRXSBClick();
+
   std::int32_t LastError = 0;
 
  private:

@@ -42,6 +42,9 @@ inline constexpr const char* SBadFormat = "файл приложения не м
 inline constexpr const char* SCancelled = "операция отменена пользователем.";
 inline constexpr const char* SErrorNumber = "ошибка № ";
 inline constexpr const char* SViewDiscError = "Ошибка просмотра диска!";
+inline constexpr const char* SNoInstallerLocation =
+    "Не могу определить расположение программы-инсталлятора!";
+inline constexpr const char* SHardwareServerName = "Сервер аппаратуры СКУД \"Ловерин\"";
 
 // The toolkit's own untranslated messages.
 inline constexpr const char* SStyleNotFound = "Style '%s' not found";

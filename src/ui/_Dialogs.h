@@ -4,9 +4,14 @@
 // cancel buttons, placement and the Ctrl+C dump. Front ends draw the result.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace ui {
+struct TFormLayout;
+}
 
 namespace dialogs {
 
@@ -129,6 +134,19 @@ TDialogAction DialogButtonClick(const TMessageDialogLayout& layout, int index);
 // The frame's close box.
 int DialogCloseResult(const TMessageDialogLayout& layout);
 
+// A form of its own shown modally: its layout, texts put in before it shows,
+// and the handler of its buttons that carry no modal result.
+struct TModalFormRequest {
+  const ui::TFormLayout* Layout = nullptr;
+  std::vector<std::pair<int, std::string>> Texts;
+  std::function<void(int control)> OnClick;
+};
+struct TModalFormResult {
+  bool Created = false;  // false: the window could not be made
+  int ModalResult = 0;   // mrNone when closed by other means than a result
+  int CheckedRadio = -1; // id of the radio button checked at the end, or -1
+};
+
 // How forms show the dialog; the front end implements it.
 class IDialogs {
  public:
@@ -136,6 +154,7 @@ class IDialogs {
   virtual int ShowMessageDialog(const TMessageDialogRequest& request) = 0;
   // The no-rights window, modally; false when it could not be created.
   virtual bool RunAbout740Form() = 0;
+  virtual TModalFormResult RunModalForm(const TModalFormRequest& request) = 0;
 };
 
 // The program's usual call: help context 0, centred, no help file.

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "ui/Layout.h"
+
 #include <fstream>
 #include <random>
 
@@ -58,6 +60,28 @@ int ScriptedDialogs::ShowMessageDialog(const dialogs::TMessageDialogRequest& req
   const int a = Answers.front();
   Answers.pop_front();
   return a;
+}
+
+dialogs::TModalFormResult ScriptedDialogs::RunModalForm(
+    const dialogs::TModalFormRequest& request) {
+  FormAnswer a;
+  if (!FormAnswers.empty()) {
+    a = FormAnswers.front();
+    FormAnswers.pop_front();
+  }
+  dialogs::TModalFormResult r;
+  if (!a.Created) return r;
+  FormsShown.push_back(request.Layout->Name);
+  FormTexts.push_back(request.Texts);
+  for (int id : a.Clicks)
+    if (request.OnClick) request.OnClick(id);
+  r.Created = true;
+  r.ModalResult = a.Result;
+  r.CheckedRadio = a.Checked;
+  if (r.CheckedRadio < 0)
+    for (const auto& row : request.Layout->Controls)
+      if (row.Kind == ui::ControlKind::RadioButton && row.Checked) r.CheckedRadio = row.Id;
+  return r;
 }
 
 CleanState::CleanState() {

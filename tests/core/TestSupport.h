@@ -48,6 +48,19 @@ class ScriptedDialogs : public dialogs::IDialogs {
     ++About740Shown;
     return About740Creatable;
   }
+
+  // How the next form of its own ends. Clicks are passed to its click
+  // handler first; Checked -1 leaves the radio buttons as the layout makes them.
+  struct FormAnswer {
+    bool Created = true;
+    int Result = 0;
+    int Checked = -1;
+    std::vector<int> Clicks;
+  };
+  std::deque<FormAnswer> FormAnswers;  // empty: shown and closed by the frame
+  std::vector<std::string> FormsShown; // layout names, in order
+  std::vector<std::vector<std::pair<int, std::string>>> FormTexts;
+  dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
 };
 
 class RecordingView : public ui::IFormView {

@@ -4,6 +4,8 @@
 //   dialog_gallery KIND BUTTONS TEXT [TITLE]   prints the dialog's result
 //   dialog_gallery --clipboard                 prints the clipboard text
 //   dialog_gallery --740                       shows the no-rights window
+//   dialog_gallery --form NAME                 shows a form of its own and
+//                                              prints its result and checked radio
 //
 // The second form reads back what a dialog's Ctrl+C copied; the test machines
 // have no clipboard tool of their own.
@@ -17,6 +19,7 @@
 #include <string>
 
 #include "ui/Application.h"
+#include "ui/F_SelSrv.h"
 #include "ui/_Dialogs.h"
 #include "ui/qt/QtForm.h"
 #include "ui/qt/QtMessageDialog.h"
@@ -54,6 +57,18 @@ int main(int argc, char** argv) {
     if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;
     ui::qt::QtDialogs shown;
     return shown.RunAbout740Form() ? 0 : 1;
+  }
+  if (argc == 3 && std::string(argv[1]) == "--form") {
+    if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;
+    const std::string name = argv[2];
+    dialogs::TModalFormRequest request;
+    if (name == "SelectServerForm") request.Layout = &ui::SelectServerLayout();
+    if (!request.Layout) return Usage();
+    request.OnClick = [](int id) { std::printf("click %d\n", id); std::fflush(stdout); };
+    ui::qt::QtDialogs shown;
+    const auto r = shown.RunModalForm(request);
+    std::printf("%d %d\n", r.ModalResult, r.CheckedRadio);
+    return 0;
   }
 
   long kind = 0, buttons = 0;

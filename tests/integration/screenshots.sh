@@ -73,4 +73,14 @@ win=$(wait_window 'Нет прав на запуск приложения' "$WAI
 screenshot "$win" "$SHOT_DIR/qt_no_rights.png"
 send_keys "$win" Escape
 assert_exit "$pid" 0
+log "hardware server selection: the arrow keys move the check"
+start_prog "$GALLERY" --form SelectServerForm
+pid=$LAST_PID out=$LAST_OUT
+win=$(wait_window 'Выбор сервера для инсталляции' "$WAIT" "$pid")
+send_keys "$win" Down Down
+sleep 0.3
+screenshot "$win" "$SHOT_DIR/qt_select_server.png"
+send_keys "$win" alt+F4
+assert_exit "$pid" 0
+grep -qx '2 4' "$out" || fail "selection ended with: $(cat "$out")"
 log ok

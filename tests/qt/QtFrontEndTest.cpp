@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -18,6 +19,7 @@
 #include "help/Help.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
+#include "ui/F_SelSrv.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtMessageDialog.h"
@@ -291,6 +293,78 @@ class QtFrontEndTest : public QObject {
 
     QTimer::singleShot(50, [&] { QTest::mouseClick(close, Qt::LeftButton); });
     QCOMPARE(form.ShowModal(), 2);
+  }
+
+  void selectServerDialog() {
+    QtForm form(SelectServerLayout());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Выбор сервера для инсталляции"));
+    QCOMPARE(form.size(), QSize(402, 506));
+    QRadioButton* radio[4];
+    const int ids[4] = {selsrv::RadioButton1, selsrv::RadioButton2, selsrv::RadioButton3,
+                        selsrv::RadioButton4};
+    for (int i = 0; i < 4; ++i) {
+      radio[i] = qobject_cast<QRadioButton*>(form.Control(ids[i]));
+      QVERIFY(radio[i]);
+      QCOMPARE(radio[i]->isChecked(), i == 0);
+      QCOMPARE(radio[i]->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    }
+    QCOMPARE(radio[1]->text(), radio[2]->text());
+    QCOMPARE(radio[2]->geometry(), QRect(16, 224, 345, 17));
+    auto* label4 = qobject_cast<QLabel*>(form.Control(selsrv::Label4));
+    QCOMPARE(label4->text(), QStringLiteral("и программно управляемых точек доступа"));
+    QCOMPARE(label4->pos(), QPoint(36, 240));
+    auto* label2 = qobject_cast<QLabel*>(form.Control(selsrv::Label2));
+    QVERIFY(label2->text().contains(QStringLiteral("порты,   но и подключать аппаратуру \n")));
+    QVERIFY(label2->text().endsWith(QStringLiteral("ЛВС объекта. ")));
+    auto* cont = qobject_cast<QPushButton*>(form.Control(selsrv::ContinueBtn));
+    auto* cancel = qobject_cast<QPushButton*>(form.Control(selsrv::CancelBtn));
+    QCOMPARE(cont->text(), QStringLiteral("Продолжить >"));
+    QCOMPARE(cont->geometry(), QRect(312, 472, 85, 25));
+    QCOMPARE(cancel->text(), QStringLiteral("Отменить"));
+    QVERIFY(!cont->isDefault() && !cont->autoDefault() && !cancel->isDefault());
+
+    // Tab order: the radio buttons 1 and 2, Cancel, Continue, 3, 4.
+    const auto next = [](QWidget* w) {
+      do w = w->nextInFocusChain(); while (w->focusPolicy() == Qt::NoFocus);
+      return w;
+    };
+    QCOMPARE(next(radio[0]), radio[1]);
+    QCOMPARE(next(radio[1]), cancel);
+    QCOMPARE(next(cancel), cont);
+    QCOMPARE(next(cont), radio[2]);
+    QCOMPARE(next(radio[2]), radio[3]);
+
+    // One group: checking one unchecks the others; a label click checks nothing.
+    QTest::mouseClick(radio[3], Qt::LeftButton, {}, QPoint(5, 8));
+    QVERIFY(radio[3]->isChecked() && !radio[0]->isChecked());
+    QTest::mouseClick(form.Client(), Qt::LeftButton, {}, QPoint(60, 260));
+    QVERIFY(radio[3]->isChecked());
+    QCOMPARE(form.CheckedRadio(), int(selsrv::RadioButton4));
+
+    // Escape does nothing here: neither button is the cancel button.
+    QTimer::singleShot(50, [&] {
+      QTest::keyClick(&form, Qt::Key_Escape);
+      QTimer::singleShot(50, [&] { QTest::mouseClick(cancel, Qt::LeftButton); });
+    });
+    QCOMPARE(form.ShowModal(), int(dialogs::mrCancel));
+  }
+
+  void selectServerContinueWithEachVariant() {
+    for (int variant = 1; variant <= 4; ++variant) {
+      // Every selection opens at the first variant, whatever was chosen before.
+      OnNextModal([variant](QWidget* w) {
+        auto* form = qobject_cast<QtForm*>(w);
+        QVERIFY(form);
+        QCOMPARE(form->CheckedRadio(), int(selsrv::RadioButton1));
+        const int ids[4] = {selsrv::RadioButton1, selsrv::RadioButton2, selsrv::RadioButton3,
+                            selsrv::RadioButton4};
+        QTest::mouseClick(form->Control(ids[variant - 1]), Qt::LeftButton, {}, QPoint(5, 8));
+        QTest::mouseClick(form->Control(selsrv::ContinueBtn), Qt::LeftButton);
+      });
+      QCOMPARE(SelectServer(dialogs_), variant);
+    }
+    OnNextModal([](QWidget* w) { w->close(); });
+    QCOMPARE(SelectServer(dialogs_), 0);
   }
 
   void picturesLeaveTheirKeyColourUndrawn() {

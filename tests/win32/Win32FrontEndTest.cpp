@@ -12,6 +12,7 @@
 #include "platform/TextDecode.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
+#include "ui/F_SelSrv.h"
 #include "ui/Main.h"
 #include "ui/win32/Win32FrontEnd.h"
 #include "ui/win32/Win32Style.h"
@@ -237,9 +238,10 @@ void SaveShot(HWND h, const char* name) {
 }
 
 std::function<void(HWND)> g_onForm;
+const wchar_t* g_formCaption = L"Нет прав на запуск приложения";
 
 void CALLBACK FindForm(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND h = FindWindowW(L"SkdForm", L"Нет прав на запуск приложения");
+  HWND h = FindWindowW(L"SkdForm", g_formCaption);
   if (!h || !IsWindowVisible(h)) return;
   KillTimer(nullptr, id);
   auto action = std::move(g_onForm);
@@ -297,6 +299,102 @@ TEST_F(Win32FrontEnd, NoRightsWindow) {
   g_onForm = [&](HWND h) { PostMessageW(h, WM_CLOSE, 0, 0); };
   SetTimer(nullptr, 0, 50, FindForm);
   EXPECT_EQ(form.ShowModal(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+RECT ChildRect(HWND form, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool Checked(HWND radio) { return SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Runs `action` on the next form with `caption` once it is up.
+void OnNextForm(const wchar_t* caption, std::function<void(HWND)> action) {
+  g_formCaption = caption;
+  g_onForm = std::move(action);
+  SetTimer(nullptr, 0, 50, FindForm);
+}
+
+TEST_F(Win32FrontEnd, SelectServerDialog) {
+  Win32Form form(SelectServerLayout());
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, 402);
+  EXPECT_EQ(client.bottom, 506);
+  EXPECT_EQ(Text(form.Handle()), L"Выбор сервера для инсталляции");
+  const int ids[4] = {selsrv::RadioButton1, selsrv::RadioButton2, selsrv::RadioButton3,
+                      selsrv::RadioButton4};
+  HWND radio[4];
+  for (int i = 0; i < 4; ++i) {
+    radio[i] = form.ControlHandle(ids[i]);
+    ASSERT_TRUE(radio[i]);
+    EXPECT_EQ(Checked(radio[i]), i == 0);
+    EXPECT_EQ((GetWindowLongW(radio[i], GWL_STYLE) & WS_GROUP) != 0, i == 0);
+  }
+  EXPECT_EQ(Text(radio[1]), Text(radio[2]));
+  const RECT r3 = ChildRect(form.Handle(), radio[2]);
+  EXPECT_EQ(r3.left, 16);
+  EXPECT_EQ(r3.top, 224);
+  EXPECT_EQ(r3.right - r3.left, 345);
+  const RECT l4 = form.ControlRect(selsrv::Label4);
+  EXPECT_EQ(l4.left, 36);
+  EXPECT_EQ(l4.top, 240);
+  HWND cont = form.ControlHandle(selsrv::ContinueBtn);
+  HWND cancel = form.ControlHandle(selsrv::CancelBtn);
+  EXPECT_EQ(Text(cont), L"Продолжить >");
+  EXPECT_EQ(Text(cancel), L"Отменить");
+  const RECT rc = ChildRect(form.Handle(), cont);
+  EXPECT_EQ(rc.left, 312);
+  EXPECT_EQ(rc.top, 472);
+
+  // Tab order: radio 1, radio 2, Cancel, Continue, radio 3, radio 4. Tab
+  // itself enters the radio group at its checked button, as dialogs do.
+  const HWND order[] = {radio[0], radio[1], cancel, cont, radio[2], radio[3]};
+  for (int i = 0; i + 1 < 6; ++i) EXPECT_EQ(GetWindow(order[i], GW_HWNDNEXT), order[i + 1]) << i;
+  EXPECT_EQ(GetNextDlgTabItem(form.Handle(), cancel, FALSE), cont);
+  EXPECT_EQ(GetNextDlgTabItem(form.Handle(), cont, FALSE), radio[0]);
+
+  // One group: a click on the fourth unchecks the first.
+  SendMessageW(radio[3], BM_CLICK, 0, 0);
+  EXPECT_TRUE(Checked(radio[3]));
+  EXPECT_FALSE(Checked(radio[0]));
+  EXPECT_EQ(form.CheckedRadio(), int(selsrv::RadioButton4));
+
+  // Escape does nothing: neither button is the cancel button.
+  OnNextForm(L"Выбор сервера для инсталляции", [&](HWND h) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(cancel, BM_CLICK, 0, 0);
+    (void)h;
+  });
+  EXPECT_EQ(form.ShowModal(), int(dialogs::mrCancel));
+}
+
+TEST_F(Win32FrontEnd, SelectServerContinueWithEachVariant) {
+  const int ids[4] = {selsrv::RadioButton1, selsrv::RadioButton2, selsrv::RadioButton3,
+                      selsrv::RadioButton4};
+  for (int variant = 1; variant <= 4; ++variant) {
+    bool firstChecked = false;
+    OnNextForm(L"Выбор сервера для инсталляции", [&](HWND h) {
+      HWND radio = GetDlgItem(h, 200 + ids[variant - 1]);
+      firstChecked = Checked(GetDlgItem(h, 200 + selsrv::RadioButton1));
+      SendMessageW(radio, BM_CLICK, 0, 0);
+      if (variant == 3) {
+        UpdateWindow(h);
+        SaveShot(h, "win32_select_server.bmp");
+      }
+      PostMessageW(GetDlgItem(h, 200 + selsrv::ContinueBtn), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(SelectServer(dialogs_), variant);
+    EXPECT_TRUE(firstChecked) << variant;  // each selection opens at the first
+  }
+  OnNextForm(L"Выбор сервера для инсталляции", [](HWND h) { PostMessageW(h, WM_CLOSE, 0, 0); });
+  EXPECT_EQ(SelectServer(dialogs_), 0);
 }
 
 }  // namespace

@@ -1,1 +1,172 @@
-// placeholder
+#include "platform/FileCopy.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+
+#include "platform/Platform.h"
+
+namespace platform {
+namespace {
+
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+std::string Directory(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// A name nobody else is likely to take; O_EXCL settles any clash.
+std::string TemporaryName(const std::string& dir) {
+  static unsigned counter = 0;
+  std::uint64_t bits = static_cast<std::uint64_t>(
+                           std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                       (static_cast<std::uint64_t>(getpid()) << 32) ^ ++counter;
+  try {
+    std::random_device rd;
+    bits ^= (static_cast<std::uint64_t>(rd()) << 32) | rd();
+  } catch (...) {
+    // The clock and the counter will do.
+  }
+  char name[32];
+  std::snprintf(name, sizeof name, ".skd-%016llx.tmp", static_cast<unsigned long long>(bits));
+  return (dir == "/" ? dir : dir + "/") + name;
+}
+
+// The file a path names, through any symbolic links, so that replacing it
+// keeps the links. A dangling link is replaced itself.
+std::string ResolveLinks(const std::string& path) {
+  struct stat st{};
+  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
+  return real ? std::string(real.get()) : path;
+}
+
+}  // namespace
+
+bool TSourceFile::Open(const std::string& path) {
+  Close();
+  int fd;
+  do fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  while (fd < 0 && errno == EINTR);
+  FHandle = fd;
+  return fd >= 0;
+}
+
+std::int64_t TSourceFile::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = read(Fd(FHandle), buffer, size);
+    if (n >= 0) return n;
+    if (errno != EINTR) return -1;
+  }
+}
+
+void TSourceFile::Close() {
+  if (FHandle >= 0) close(Fd(FHandle));
+  FHandle = -1;
+}
+
+TReplacingFile::~TReplacingFile() { Discard(); }
+
+void TReplacingFile::Discard() {
+  if (FHandle >= 0) close(Fd(FHandle));
+  FHandle = -1;
+  if (!FTemporary.empty()) unlink(FTemporary.c_str());
+  FTemporary.clear();
+}
+
+bool TReplacingFile::Open(const std::string& path) {
+  Discard();
+  FTarget = ResolveLinks(NativePath(path));
+  struct stat st{};
+  const bool exists = stat(FTarget.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return false;
+
+  if (exists && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A device or FIFO: no reader on a FIFO is a failure, not a hang.
+    const int fd = open(FTarget.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FHandle = fd;
+    return true;
+  }
+  // The rename would replace a file we may not write; refuse as writing
+  // into it would.
+  if (exists && faccessat(AT_FDCWD, FTarget.c_str(), W_OK, AT_EACCESS) != 0) return false;
+
+  const std::string dir = Directory(FTarget);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryName(dir);
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST || errno == EINTR) continue;
+      return false;
+    }
+    FHandle = fd;
+    FTemporary = name;
+    if (exists) {
+      // The replacement keeps the old file's owner (where we may set it)
+      // and permissions, so the server that uses it can still open it.
+      if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not ours to give away: the permissions alone still matter.
+      }
+      fchmod(fd, st.st_mode & 07777);
+    }
+    return true;
+  }
+  errno = EEXIST;
+  return false;
+}
+
+std::size_t TReplacingFile::Write(const char* buffer, std::size_t size) {
+  std::size_t done = 0;
+  while (FHandle >= 0 && done < size) {
+    const ssize_t n = write(Fd(FHandle), buffer + done, size - done);
+    if (n > 0) done += static_cast<std::size_t>(n);
+    else if (n < 0 && errno == EINTR) continue;
+    else break;
+  }
+  return done;
+}
+
+bool TReplacingFile::Commit() {
+  if (FHandle < 0) return false;
+  if (FTemporary.empty()) {
+    // In place: nothing to move, and a device's close status says nothing.
+    close(Fd(FHandle));
+    FHandle = -1;
+    return true;
+  }
+  const int fd = Fd(FHandle);
+  FHandle = -1;
+  // Delayed write errors show up here; the data must be on disk before the
+  // name points at it.
+  const bool flushed = fsync(fd) == 0;
+  const bool closed = close(fd) == 0;
+  if (!flushed || !closed || rename(FTemporary.c_str(), FTarget.c_str()) != 0) {
+    Discard();
+    return false;
+  }
+  FTemporary.clear();
+  // Make the new name itself durable; a failure here loses nothing written.
+  const int dirFd = open(Directory(FTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    fsync(dirFd);
+    close(dirFd);
+  }
+  return true;
+}
+
+}  // namespace platform

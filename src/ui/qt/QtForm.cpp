@@ -8,7 +8,11 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+
+#include <algorithm>
+#include <vector>
 
 #include "ui/qt/QtControls.h"
 #include "ui/qt/QtStyle.h"
@@ -114,7 +118,25 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         button->setGeometry(row.Left, row.Top, row.Width, row.Height);
         if (row.ModalResult)
           connect(button, &QPushButton::clicked, this, [this, r = row.ModalResult] { EndModal(r); });
+        else
+          connect(button, &QPushButton::clicked, this, [this, id = row.Id] {
+            if (OnClick) OnClick(id);
+          });
         w = button;
+        break;
+      }
+      case ControlKind::RadioButton: {
+        // Siblings in one parent are one group: checking one unchecks the rest.
+        auto* radio = new QRadioButton(FromText(row.Text), parent);
+        const TFontSpec& font = row.Font ? *row.Font : layout.Font;
+        radio->setFont(ToQFont(font));
+        QPalette rp = radio->palette();
+        rp.setColor(QPalette::WindowText, ResolveColour(font.Color));
+        rp.setColor(QPalette::ButtonText, ResolveColour(font.Color));
+        radio->setPalette(rp);
+        radio->setChecked(row.Checked);
+        radio->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        w = radio;
         break;
       }
     }
@@ -124,6 +146,22 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
+  // Tab order by the table's numbers, not by the rows' order.
+  std::vector<const TControlRow*> tabbed;
+  for (const TControlRow& row : layout.Controls)
+    if (row.TabOrder >= 0 && row.Parent < 0 && Control(row.Id)->focusPolicy() != Qt::NoFocus)
+      tabbed.push_back(&row);
+  std::stable_sort(tabbed.begin(), tabbed.end(),
+                   [](auto* a, auto* b) { return a->TabOrder < b->TabOrder; });
+  for (std::size_t i = 1; i < tabbed.size(); ++i)
+    QWidget::setTabOrder(Control(tabbed[i - 1]->Id), Control(tabbed[i]->Id));
+}
+
+int QtForm::CheckedRadio() const {
+  for (const TControlRow& row : layout_.Controls)
+    if (auto* radio = qobject_cast<QRadioButton*>(Control(row.Id)); radio && radio->isChecked())
+      return row.Id;
+  return -1;
 }
 
 int QtForm::ShowModal() {

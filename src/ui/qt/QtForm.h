@@ -32,6 +32,10 @@ class QtForm : public QWidget, public IFormView {
   // cancel button, or the close box ends it; that result.
   int ShowModal();
   void EndModal(int result);
+  // Id of the checked radio button, or -1.
+  int CheckedRadio() const;
+  // Push buttons without a modal result report their clicks here.
+  std::function<void(int control)> OnClick;
 
   void SetCaption(const std::string& text) override;
   void SetText(int control, const std::string& text) override;

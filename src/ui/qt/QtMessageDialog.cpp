@@ -182,4 +182,15 @@ bool QtDialogs::RunAbout740Form() {
   return true;
 }
 
+TModalFormResult QtDialogs::RunModalForm(const TModalFormRequest& request) {
+  QtForm form(*request.Layout);
+  for (const auto& [id, text] : request.Texts) form.SetText(id, text);
+  form.OnClick = request.OnClick;
+  TModalFormResult r;
+  r.Created = true;
+  r.ModalResult = form.ShowModal();
+  r.CheckedRadio = form.CheckedRadio();
+  return r;
+}
+
 }  // namespace ui::qt

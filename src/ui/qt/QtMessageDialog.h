@@ -52,6 +52,7 @@ class QtDialogs : public dialogs::IDialogs {
  public:
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
   bool RunAbout740Form() override;
+  dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
 };
 
 }  // namespace ui::qt

@@ -64,12 +64,12 @@ bool ApplyStyle(const QString& name) {
       QStringLiteral("QPushButton { background: %1; color: %2; border: 1px solid %3;"
                      " border-radius: 3px; padding: 0 6px; }"
                      "QPushButton:hover { background: %4; }"
-                     "QPushButton:default, QPushButton:focus { border: 2px solid %8; }"
+                     "QPushButton:default, QPushButton:focus { border: 2px solid %5; }"
                      "QPushButton:pressed { background: %3; }"
                      "QToolTip { background: %6; color: %7; border: 1px solid %3; }")
           .arg(Css(style->BtnFace), Css(style->BtnText), Css(style->BtnBorder),
-               Css(style->BtnHover), Css(style->Highlight), Css(style->ToolTipBack),
-               Css(style->ToolTipText), Css(style->WindowText)));
+               Css(style->BtnHover), Css(style->WindowText), Css(style->ToolTipBack),
+               Css(style->ToolTipText)));
   return true;
 }
 

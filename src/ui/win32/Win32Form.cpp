@@ -1,6 +1,9 @@
 #include "ui/win32/Win32Form.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+
+#include <algorithm>
 
 #include "ui/win32/Win32Style.h"
 #include "ui/win32/Win32Util.h"
@@ -137,6 +140,23 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
         c->Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout.Font));
         AutoSize(*c);
         break;
+      case ControlKind::RadioButton: {
+        // The first radio button opens the group that the others join.
+        const bool first = std::none_of(controls_.begin(), controls_.end(), [](const auto& o) {
+          return o->Row->Kind == ControlKind::RadioButton;
+        });
+        c->Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout.Font));
+        c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON |
+                                        (first ? WS_GROUP : 0),
+                                    b.left, b.top, b.right - b.left, b.bottom - b.top, hwnd_,
+                                    childId, GetModuleHandleW(nullptr), nullptr);
+        // Themed radio buttons ignore the caption colour; these are navy.
+        SetWindowTheme(c->Button, L"", L"");
+        SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(c->Font.Get()), FALSE);
+        SendMessageW(c->Button, BM_SETCHECK, row.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+      }
       case ControlKind::Picture:
         c->Image = LoadPicture(row.Picture);
         c->Bounds.right = c->Bounds.left + c->Image.Width;
@@ -160,6 +180,26 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     controls_.push_back(std::move(c));
   }
   firstFocus_ = firstFocus;
+  // Tab moves through the children in their z-order: put it in tab order.
+  std::vector<const Control*> tabbed;
+  for (const auto& c : controls_)
+    if (c->Button && c->Row->TabOrder >= 0 && c->Row->Kind != ControlKind::FlatImageButton)
+      tabbed.push_back(c.get());
+  std::stable_sort(tabbed.begin(), tabbed.end(),
+                   [](auto* a, auto* b) { return a->Row->TabOrder < b->Row->TabOrder; });
+  HWND after = HWND_TOP;
+  for (const Control* c : tabbed) {
+    SetWindowPos(c->Button, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    after = c->Button;
+  }
+}
+
+int Win32Form::CheckedRadio() const {
+  for (const auto& c : controls_)
+    if (c->Row->Kind == ControlKind::RadioButton &&
+        SendMessageW(c->Button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+      return c->Row->Id;
+  return -1;
 }
 
 void RunModalLoop(HWND window, const std::function<bool()>& done,
@@ -372,6 +412,7 @@ void Win32Form::Paint(HDC target) {
       case ControlKind::FlatImageButton:
       case ControlKind::Memo:
       case ControlKind::PushButton:
+      case ControlKind::RadioButton:
         break;  // windows of their own
       case ControlKind::Panel:
         break;  // the window's colour, already there
@@ -491,8 +532,15 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HELP:
       return TRUE;  // F1 is taken from the key itself
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp)) - kFirstChildId;
+      if (const Control* c = Find(id); c && c->Row->Kind == ControlKind::RadioButton) {
+        SetTextColor(dc, ResolveColour(c->Row->Font ? c->Row->Font->Color : layout_.Font.Color));
+        SetBkColor(dc, ResolveColour(layout_.Background));
+      }
       return reinterpret_cast<LRESULT>(background_.Get());
+    }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
       if (const Control* c = Find(static_cast<int>(item.CtlID) - kFirstChildId))
@@ -505,8 +553,15 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       const int id = static_cast<int>(LOWORD(wp)) - kFirstChildId;
-      if (HIWORD(wp) == BN_CLICKED)
-        if (const Control* c = Find(id); c && c->Row->ModalResult) EndModal(c->Row->ModalResult);
+      if (HIWORD(wp) == BN_CLICKED) {
+        const Control* c = Find(id);
+        if (c && c->Row->ModalResult) {
+          EndModal(c->Row->ModalResult);
+        } else if (c && c->Row->Kind == ControlKind::PushButton) {
+          auto it = OnClick.find(id);
+          if (it != OnClick.end() && it->second) it->second();
+        }
+      }
       return 0;
     }
     case WM_CLOSE:

@@ -45,6 +45,8 @@ class Win32Form : public IFormView {
   void EndModal(int result);
   // Esc or the dialog manager's cancel: the cancel button's result.
   void CancelModal();
+  // Id of the checked radio button, or -1.
+  int CheckedRadio() const;
 
   void SetCaption(const std::string& text) override;
   void SetText(int control, const std::string& text) override;

@@ -327,6 +327,20 @@ bool Win32Dialogs::RunAbout740Form() {
   return true;
 }
 
+TModalFormResult Win32Dialogs::RunModalForm(const TModalFormRequest& request) {
+  TModalFormResult r;
+  Win32Form form(*request.Layout);
+  if (!form.Handle()) return r;
+  for (const auto& [id, text] : request.Texts) form.SetText(id, text);
+  if (request.OnClick)
+    for (const TControlRow& row : request.Layout->Controls)
+      form.OnClick[row.Id] = [&request, id = row.Id] { request.OnClick(id); };
+  r.Created = true;
+  r.ModalResult = form.ShowModal();
+  r.CheckedRadio = form.CheckedRadio();
+  return r;
+}
+
 void ShowToolkitError(const std::string& title, const std::string& text, const std::string& button,
                       HWND owner) {
   GdiObject<HFONT> font(CreateMessageFont());

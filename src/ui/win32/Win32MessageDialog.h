@@ -35,6 +35,7 @@ class Win32Dialogs : public dialogs::IDialogs {
  public:
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
   bool RunAbout740Form() override;
+  dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
   // The main window, for placement -2 and as the dialogs' owner.
   HWND MainWindow = nullptr;
 };
