@@ -29,6 +29,8 @@ struct TFontSpec {
   TColor Color;
 };
 
+enum class TCursor : std::uint8_t { crDefault, crHourGlass };
+
 enum class ControlKind : std::uint8_t {
   Label,
   FlatImageButton,
@@ -37,6 +39,7 @@ enum class ControlKind : std::uint8_t {
   Panel,
   PushButton,
   RadioButton,  // the radio buttons of one parent form one group
+  Animation,    // a looping picture strip: Picture holds the frames side by side
 };
 
 struct TControlRow {
@@ -69,6 +72,8 @@ struct TFormLayout {
   bool CentreOnScreen;
   std::span<const TControlRow> Controls;
   const char* Caption = "";
+  bool StayOnTop = false;
+  TCursor Cursor = TCursor::crDefault;  // the mouse cursor over the window
 
   const TControlRow* Find(int id) const {
     for (const auto& c : Controls)
@@ -76,7 +81,5 @@ struct TFormLayout {
     return nullptr;
   }
 };
-
-enum class TCursor : std::uint8_t { crDefault, crHourGlass };
 
 }  // namespace ui

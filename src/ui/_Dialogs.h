@@ -140,6 +140,8 @@ struct TModalFormRequest {
   const ui::TFormLayout* Layout = nullptr;
   std::vector<std::pair<int, std::string>> Texts;
   std::function<void(int control)> OnClick;
+  // F1 in the window, with the window's help context; none: F1 does nothing.
+  std::function<void(std::int32_t helpContext)> OnHelp;
 };
 struct TModalFormResult {
   bool Created = false;  // false: the window could not be made
@@ -155,6 +157,12 @@ class IDialogs {
   // The no-rights window, modally; false when it could not be created.
   virtual bool RunAbout740Form() = 0;
   virtual TModalFormResult RunModalForm(const TModalFormRequest& request) = 0;
+  // The toolkit's own untranslated message box with one button.
+  virtual void ShowToolkitError(const std::string& title, const std::string& text,
+                                const std::string& button) = 0;
+  // The application's general error box: the platform's message box with
+  // the error icon and OK, owned by the active window.
+  virtual void ShowErrorBox(const std::string& caption, const std::string& text) = 0;
 };
 
 // The program's usual call: help context 0, centred, no help file.

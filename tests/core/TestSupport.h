@@ -61,6 +61,16 @@ class ScriptedDialogs : public dialogs::IDialogs {
   std::vector<std::string> FormsShown; // layout names, in order
   std::vector<std::vector<std::pair<int, std::string>>> FormTexts;
   dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
+
+  std::vector<std::vector<std::string>> ToolkitErrors;    // title, text, button
+  std::vector<std::pair<std::string, std::string>> ErrorBoxes;  // caption, text
+  void ShowToolkitError(const std::string& title, const std::string& text,
+                        const std::string& button) override {
+    ToolkitErrors.push_back({title, text, button});
+  }
+  void ShowErrorBox(const std::string& caption, const std::string& text) override {
+    ErrorBoxes.emplace_back(caption, text);
+  }
 };
 
 class RecordingView : public ui::IFormView {

@@ -125,6 +125,10 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         w = button;
         break;
       }
+      case ControlKind::Animation:
+        w = new QWidget(parent);
+        w->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        break;
       case ControlKind::RadioButton: {
         // Siblings in one parent are one group: checking one unchecks the rest.
         auto* radio = new QRadioButton(FromText(row.Text), parent);
@@ -183,6 +187,10 @@ void QtForm::EndModal(int result) {
 }
 
 void QtForm::keyPressEvent(QKeyEvent* e) {
+  if (loop_ && e->key() == Qt::Key_F1 && OnHelp) {
+    OnHelp(layout_.HelpContext);
+    return;
+  }
   if (loop_ && e->key() == Qt::Key_Escape) {
     for (const TControlRow& row : layout_.Controls)
       if (row.Cancel) {

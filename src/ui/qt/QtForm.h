@@ -36,6 +36,8 @@ class QtForm : public QWidget, public IFormView {
   int CheckedRadio() const;
   // Push buttons without a modal result report their clicks here.
   std::function<void(int control)> OnClick;
+  // F1 while shown modally, with the window's help context.
+  std::function<void(std::int32_t helpContext)> OnHelp;
 
   void SetCaption(const std::string& text) override;
   void SetText(int control, const std::string& text) override;

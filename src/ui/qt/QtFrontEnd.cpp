@@ -42,10 +42,7 @@ bool QtFrontEnd::ApplyStyle(const std::string& name) {
 
 void QtFrontEnd::ShowToolkitError(const std::string& title, const std::string& text,
                                   const std::string& button) {
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
-                  QString::fromStdString(text));
-  box.addButton(QString::fromStdString(button), QMessageBox::AcceptRole);
-  box.exec();
+  dialogs_.ShowToolkitError(title, text, button);
 }
 
 std::unique_ptr<app::IMainWindow> QtFrontEnd::CreateMainWindow() {

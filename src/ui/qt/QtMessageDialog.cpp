@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -186,11 +187,27 @@ TModalFormResult QtDialogs::RunModalForm(const TModalFormRequest& request) {
   QtForm form(*request.Layout);
   for (const auto& [id, text] : request.Texts) form.SetText(id, text);
   form.OnClick = request.OnClick;
+  form.OnHelp = request.OnHelp;
   TModalFormResult r;
   r.Created = true;
   r.ModalResult = form.ShowModal();
   r.CheckedRadio = form.CheckedRadio();
   return r;
+}
+
+void QtDialogs::ShowToolkitError(const std::string& title, const std::string& text,
+                                 const std::string& button) {
+  QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  box.addButton(QString::fromStdString(button), QMessageBox::AcceptRole);
+  box.exec();
+}
+
+void QtDialogs::ShowErrorBox(const std::string& caption, const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption),
+                  QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+  box.exec();
 }
 
 }  // namespace ui::qt

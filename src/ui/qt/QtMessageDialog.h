@@ -53,6 +53,9 @@ class QtDialogs : public dialogs::IDialogs {
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
   bool RunAbout740Form() override;
   dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
+  void ShowToolkitError(const std::string& title, const std::string& text,
+                        const std::string& button) override;
+  void ShowErrorBox(const std::string& caption, const std::string& text) override;
 };
 
 }  // namespace ui::qt

@@ -116,6 +116,7 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     const auto childId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + row.Id));
     switch (row.Kind) {
       case ControlKind::Panel:
+      case ControlKind::Animation:
         break;  // a plain area of the window's colour
       case ControlKind::Memo:
         c->Button = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
@@ -243,6 +244,10 @@ int Win32Form::ShowModal() {
   RunModalLoop(
       hwnd_, [this] { return !modal_; },
       [this](const MSG& m) {
+        if (m.wParam == VK_F1 && OnHelp) {
+          OnHelp(layout_.HelpContext);
+          return true;
+        }
         if (m.wParam != VK_ESCAPE) return false;
         CancelModal();
         return true;
@@ -413,6 +418,7 @@ void Win32Form::Paint(HDC target) {
       case ControlKind::Memo:
       case ControlKind::PushButton:
       case ControlKind::RadioButton:
+      case ControlKind::Animation:
         break;  // windows of their own
       case ControlKind::Panel:
         break;  // the window's colour, already there

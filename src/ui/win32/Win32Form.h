@@ -59,6 +59,8 @@ class Win32Form : public IFormView {
 
   // The form's click handlers, by control id.
   std::map<int, std::function<void()>> OnClick;
+  // F1 while shown modally, with the window's help context.
+  std::function<void(std::int32_t helpContext)> OnHelp;
 
  protected:
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);

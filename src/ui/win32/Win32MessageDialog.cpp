@@ -335,6 +335,7 @@ TModalFormResult Win32Dialogs::RunModalForm(const TModalFormRequest& request) {
   if (request.OnClick)
     for (const TControlRow& row : request.Layout->Controls)
       form.OnClick[row.Id] = [&request, id = row.Id] { request.OnClick(id); };
+  form.OnHelp = request.OnHelp;
   r.Created = true;
   r.ModalResult = form.ShowModal();
   r.CheckedRadio = form.CheckedRadio();
@@ -354,6 +355,15 @@ void ShowToolkitError(const std::string& title, const std::string& text, const s
   layout.Buttons[0].Caption = button;
   layout.DefaultIndex = layout.CancelIndex = 0;
   RunMessageDialog(layout, owner);
+}
+
+void Win32Dialogs::ShowToolkitError(const std::string& title, const std::string& text,
+                                    const std::string& button) {
+  win32::ShowToolkitError(title, text, button, GetActiveWindow());
+}
+
+void Win32Dialogs::ShowErrorBox(const std::string& caption, const std::string& text) {
+  MessageBoxW(GetActiveWindow(), W(text).c_str(), W(caption).c_str(), MB_ICONERROR | MB_OK);
 }
 
 void Win32HelpErrorBox::Show(const std::string& caption, const std::string& text) {

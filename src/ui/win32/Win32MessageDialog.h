@@ -36,6 +36,9 @@ class Win32Dialogs : public dialogs::IDialogs {
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
   bool RunAbout740Form() override;
   dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
+  void ShowToolkitError(const std::string& title, const std::string& text,
+                        const std::string& button) override;
+  void ShowErrorBox(const std::string& caption, const std::string& text) override;
   // The main window, for placement -2 and as the dialogs' owner.
   HWND MainWindow = nullptr;
 };
