@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -482,29 +483,29 @@ TEST_F(Reestr, DetectsThroughPosixSource) {
 
 // The server Debian installs on this machine (firebird3.0-server).
 TEST_F(Reestr, DetectsTheInstalledServer) {
-  fs::path expected;
   std::error_code ec;
-  if (fs::is_regular_file("/opt/firebird/firebird.conf", ec)) {
-    expected = "/opt/firebird";
-  } else {
-    for (const auto& lib : fs::directory_iterator("/usr/lib", ec)) {
-      const std::string name = lib.path().filename().string();
-      if (name.find("-linux-") == std::string::npos) continue;
-      for (const auto& ver : fs::directory_iterator(lib.path() / "firebird", ec)) {
-        if (fs::is_regular_file(ver.path() / "firebird.conf", ec)) expected = ver.path();
-      }
+  if (fs::exists("/opt/interbase", ec)) GTEST_SKIP() << "an InterBase directory would come first";
+  std::vector<std::string> servers;  // each with the backslash the detection adds
+  if (fs::is_regular_file("/opt/firebird/firebird.conf", ec)) servers.push_back("/opt/firebird\\");
+  for (const auto& lib : fs::directory_iterator("/usr/lib", ec)) {
+    if (lib.path().filename().string().find("-linux-") == std::string::npos) continue;
+    std::error_code none;
+    for (const auto& ver : fs::directory_iterator(lib.path() / "firebird", none)) {
+      if (fs::is_regular_file(ver.path() / "firebird.conf", ec)) servers.push_back(ver.path().string() + "\\");
     }
   }
-  if (expected.empty()) GTEST_SKIP() << "no Firebird server installed";
+  if (servers.empty()) GTEST_SKIP() << "no Firebird server installed";
 
   DetectServer();
   ASSERT_TRUE(dbserver::ServerInstalled());
-  EXPECT_EQ(ServerMajorVersion, 6);
-  EXPECT_EQ(ServerRootDir.back(), '\\');
+  if (servers.size() == 1 || servers.front() == "/opt/firebird\\") {
+    EXPECT_EQ(ServerRootDir, servers.front());
+  } else {
+    EXPECT_NE(std::find(servers.begin(), servers.end(), ServerRootDir), servers.end()) << ServerRootDir;
+  }
   EXPECT_EQ(ServerUdfDir, ServerRootDir + "UDF\\");
-  EXPECT_TRUE(fs::is_regular_file(PathOf(platform::NativePath(ServerRootDir)) / "firebird.conf"));
-  EXPECT_EQ(ServerRootDir, expected.string() + "\\");
-  EXPECT_EQ(dbserver::UdfDirExists(), fs::is_directory(expected / "UDF"));
+  EXPECT_EQ(ServerMajorVersion, 6);
+  EXPECT_EQ(dbserver::UdfDirExists(), fs::is_directory(PathOf(platform::NativePath(ServerUdfDir))));
 }
 #endif  // !_WIN32
 
