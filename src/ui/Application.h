@@ -2,8 +2,13 @@
 // The application object's toolkit-free state: title, help file, whether the
 // style was applied, and the termination request.
 
+#include <exception>
 #include <functional>
 #include <string>
+
+namespace dialogs {
+class IDialogs;
+}
 
 namespace ui {
 
@@ -20,6 +25,9 @@ struct TApplication {
     if (OnTerminate) OnTerminate();
   }
   void Reset() { *this = TApplication{}; }
+  // The general error box for a failure that ended a command: captioned
+  // with the title, the message with a full stop.
+  void ShowException(dialogs::IDialogs& dialogs, const std::exception& e) const;
 };
 
 extern TApplication Application;

@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include <functional>
+
+#include "dbserver/Probe.h"
 #include "platform/Process.h"
+#include "platform/Registry.h"
 
 #include "ui/Layout.h"
 #include "ui/_Dialogs.h"
@@ -64,12 +68,20 @@ class TPlatformLauncher : public ILauncher {
   std::intptr_t ShellOpen(const std::string& path) override { return platform::ShellOpen(path); }
 };
 
+// Attaches to the database server's service manager and detaches again.
+using TServiceAttach = std::function<bool(const dbserver::TProbeSettings&)>;
+
 struct TFormDeps {
   IFormView& View;
   ITimer& Timer;
   IMessagePump& Pump;
   dialogs::IDialogs& Dialogs;
   ILauncher& Launcher;
+  // The registry the server detection reads; empty: the platform's.
+  platform::RegistryFactory Registry = {};
+  // The client library and service the probe uses.
+  dbserver::TProbeSettings Probe = dbserver::DefaultProbeSettings();
+  TServiceAttach Attach = dbserver::AttachService;
 };
 
 }  // namespace ui

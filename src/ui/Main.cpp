@@ -2,9 +2,14 @@
 
 #include "config/Common.h"
 #include "config/IniF.h"
+#include "dbserver/CopyFile.h"
+#include "dbserver/Reestr.h"
 #include "help/Help.h"
 #include "ui/Application.h"
+#include "ui/F_FBInstallHelp.h"
+#include "ui/F_Info.h"
 #include "ui/F_SelSrv.h"
+#include "ui/F_Ver.h"
 #include "ui/_Consts.h"
 
 namespace ui {
@@ -175,6 +180,145 @@ void TSKDSetupForm::mnuAdd_Click(const TMenuItem& Sender) {
 
 void TSKDSetupForm::DocSetupRXSBClick() {
   if (!RunSetup(common::DocSetup.SetupFile)) ReportLaunchError(common::DocSetup.SetupName, false);
+}
+
+void TSKDSetupForm::Perform(void (TSKDSetupForm::*command)()) {
+  try {
+    (this->*command)();
+  } catch (const std::exception& e) {
+    Application.ShowException(deps_.Dialogs, e);
+  }
+}
+
+void TSKDSetupForm::DetectServer() {
+  if (deps_.Registry)
+    dbserver::DetectServer(deps_.Registry);
+  else
+    dbserver::DetectServer();
+}
+
+namespace {
+
+// The hourglass for as long as it lives; the default cursor in every outcome.
+class THourGlass {
+ public:
+  explicit THourGlass(IFormView& view) : view_(view) { view_.SetCursor(TCursor::crHourGlass); }
+  ~THourGlass() { view_.SetCursor(TCursor::crDefault); }
+  THourGlass(const THourGlass&) = delete;
+  THourGlass& operator=(const THourGlass&) = delete;
+
+ private:
+  IFormView& view_;
+};
+
+// A copy phase: the progress window goes and the cursor comes back however
+// the phase ends.
+class TCopyPhase : public THourGlass {
+ public:
+  using THourGlass::THourGlass;
+  ~TCopyPhase() { HideInfo(); }
+};
+
+}  // namespace
+
+bool TSKDSetupForm::ProbeServer() {
+  THourGlass hourglass(deps_.View);
+  // The cursor shows before the attach blocks.
+  deps_.Pump.ProcessMessages();
+  return deps_.Attach(deps_.Probe);
+}
+
+void TSKDSetupForm::IBSetupRXSBClick() {
+  DetectServer();
+  if (dbserver::ServerInstalled()) {
+    const std::string version =
+        dbserver::ServerVersion.empty()
+            ? std::string(consts::SUnknownVersion)
+            : consts::SVersionOpen + dbserver::ServerVersion + consts::SVersionClose;
+    const std::string question =
+        consts::SServerInstalled + version + consts::SServerInstalledTail;
+    if (MessageDlg(deps_.Dialogs, question, mtConfirmation, mbYesNo) != mrYes) return;
+  }
+  if (!ShowFBInstallHelp(deps_.Dialogs)) return;
+  if (!RunSetup(common::IBSetup.SetupFile)) ReportLaunchError(common::IBSetup.SetupName, false);
+}
+
+bool TSKDSetupForm::Ask(const std::string& text) {
+  return MessageDlg(deps_.Dialogs, text, mtWarning, mbYesNo) == mrYes;
+}
+
+void TSKDSetupForm::DBSetupRXSBClick() {
+  MessageDlg(deps_.Dialogs, consts::SDbPathWarning, mtWarning, mbOKOnly);
+
+  DetectServer();
+  const bool installed = dbserver::ServerInstalled();
+  if (installed) {
+    const std::int32_t major = dbserver::ServerMajorVersion;
+    const std::string version =
+        major < 0 ? std::string(consts::SUnknownMajorVersion) : std::to_string(major);
+    if (major < 6 && !ShowVerDialog(deps_.Dialogs, version)) return;
+    if (!ProbeServer() && !Ask(consts::SDbNotRunning)) return;
+  } else {
+    if (!Ask(consts::SDbNoServer)) return;
+  }
+
+  const bool haveLibraries = common::LibraryList && common::LibraryList->Count() > 0;
+  const bool haveServiceDb = !common::ServiceDbFile.empty();
+  if (installed) {
+    if (haveLibraries) {
+      bool copy = true;
+      if (!dbserver::UdfDirExists()) {
+        dbserver::CreateUdfDir();
+        if (!dbserver::UdfDirExists()) {
+          if (!Ask(consts::SLibraryErrorHead + common::LibrarySourceDir +
+                   consts::SLibraryErrorTail))
+            return;
+          copy = false;
+        }
+      }
+      if (copy && !CopyLibraries()) return;
+    }
+    if (haveServiceDb && !CopyServiceDb()) return;
+  } else {
+    if (haveLibraries &&
+        !Ask(consts::SLibraryReminderHead + common::LibrarySourceDir + consts::SLibraryReminderTail))
+      return;
+    if (haveServiceDb && !Ask(consts::SServiceDbReminderHead + common::ServiceDbDir +
+                              consts::SServiceDbReminderTail))
+      return;
+  }
+
+  if (!RunSetup(common::DBSetup.SetupFile)) ReportLaunchError(common::DBSetup.SetupName, false);
+}
+
+bool TSKDSetupForm::CopyLibraries() {
+  int failures = 0;
+  {
+    TCopyPhase phase(deps_.View);
+    const TFCStringList& list = *common::LibraryList;
+    for (int i = 0; i < list.Count(); ++i) {
+      const std::string& name = list.Strings(i);
+      if (name.empty()) continue;
+      ShowInfo(name);
+      if (!dbserver::CopyOneFile(common::LibrarySourceDir + "\\" + name,
+                                 dbserver::ServerUdfDir + name))
+        ++failures;
+    }
+  }
+  return failures == 0 ||
+         Ask(consts::SLibraryErrorHead + common::LibrarySourceDir + consts::SLibraryErrorTail);
+}
+
+bool TSKDSetupForm::CopyServiceDb() {
+  bool copied = false;
+  {
+    TCopyPhase phase(deps_.View);
+    ShowInfo(consts::SServiceDbName);
+    copied = dbserver::CopyOneFile(common::ServiceDbFile,
+                                   dbserver::ServerRootDir + consts::SServiceDbName);
+  }
+  return copied ||
+         Ask(consts::SServiceDbErrorHead + common::ServiceDbDir + consts::SServiceDbErrorTail);
 }
 
 }  // namespace ui

@@ -76,9 +76,24 @@ class TSKDSetupForm {
   void mnuAdd_Click(const TMenuItem& Sender);
   void DocSetupRXSBClick();
 
+  // The database server and the database.
+  bool ProbeServer();
+  void IBSetupRXSBClick();
+  void DBSetupRXSBClick();
+
+  // Runs a command as the window's event dispatch does: a failure that
+  // escapes it ends the command and shows the application's error box.
+  void Perform(void (TSKDSetupForm::*command)());
+
   std::int32_t LastError = 0;
 
  private:
+  void DetectServer();
+  bool Ask(const std::string& text);
+  // False: the operator chose to end the command after a failed copy.
+  bool CopyLibraries();
+  bool CopyServiceDb();
+
   TFormDeps deps_;
 };
 

@@ -50,5 +50,94 @@ inline constexpr const char* SHardwareServerName = "Сервер аппарат�
 inline constexpr const char* SStyleNotFound = "Style '%s' not found";
 inline constexpr const char* SToolkitErrorTitle = "Error";
 inline constexpr const char* SToolkitCloseButton = "&Close";
+inline constexpr const char* SToolkitOkButton = "OK";
+
+// The database server installation.
+inline constexpr const char* SServerInstalled = "На Вашем компьютере уже установлен InterBase/FireBird\r";
+inline constexpr const char* SVersionOpen = "(версия ";
+inline constexpr const char* SVersionClose = ")";
+inline constexpr const char* SUnknownVersion = "(неизвестная версия)";
+inline constexpr const char* SServerInstalledTail = ".\rПродолжить установку?";
+
+// The database installation. Runs of blanks are part of the texts.
+inline constexpr const char* SDbPathWarning =
+    "Путь к базе данных НЕ ДОЛЖЕН содержать символы национальной\r"
+    "кодировки (проще говоря, русские буквы!) - в этом случае возможны\r"
+    "проблемы с функционированием сервисов InterBase/FireBird (упаковка\r"
+    "базы данных и т.п.).\r"
+    "\r"
+    "Пожалуйста, установливайте базу данных по пути, содержащем\r"
+    "                  ТОЛЬКО АНГЛИЙСКИЕ БУКВЫ!";
+inline constexpr const char* SDbNoServer =
+    "Базу данных  следует  устанавливать на компьютер,\r"
+    "на котором установлен сервер InterBase/FireBird. На данном\r"
+    "компьютере сервер InterBase/FireBird не установлен.\r"
+    "Продолжить установку?";
+inline constexpr const char* SDbNotRunning =
+    "Хотя сервер InterBase/FireBird и установлен на данном\r"
+    "компьютере, он, похоже, НЕ ЗАПУЩЕН!\r"
+    "\r"
+    "Если Вы решите продолжить установку базы данных,   учтите,\r"
+    "что Вам не удастся проверить прямо в процессе инсталляции\r"
+    "соединение с базой данных и выполнить разрешение запуска\r"
+    "всех программ на данном компьютере.\r"
+    "\r"
+    "Совет: попробуйте перезагрузить компьютер для запуска\r"
+    "сервера InterBase/FireBird.\r"
+    "\r"
+    "Продолжить инсталляцию?";
+// Each of the next four is: head, the folder, tail.
+inline constexpr const char* SLibraryErrorHead =
+    "Ошибка установки необходимых библиотек!\r"
+    "Если Вы решите продолжить  установку базы данных,\r"
+    "Вам  следует  вручную  установить все библиотеки:\r"
+    "скопировать  все *.dll  из каталога\r"
+    "\"";
+inline constexpr const char* SLibraryErrorTail =
+    "\"\r"
+    "в  каталог  \"UDF\"  InterBase/FireBird   (по умолчанию \r"
+    "  \"C:\\Program Files\\Borland\\InterBase\\UDF\"/\r"
+    "  \"C:\\Program Files\\FireBird\\UDF\").\r"
+    "Продолжить инсталляцию?";
+inline constexpr const char* SServiceDbErrorHead =
+    "Ошибка копирования сервисной базы данных!\r"
+    "Если  Вы  решите  продолжить  установку базы данных,\r"
+    "Вам следует вручную установить сервисную базу данных:\r"
+    "скопировать содержимое каталога\r"
+    "\"";
+inline constexpr const char* SServiceDbErrorTail =
+    "\"\r"
+    "в  каталог InterBase/FireBird   (по умолчанию \r"
+    "  \"C:\\Program Files\\Borland\\InterBase\"\\\r"
+    "  \"C:\\Program Files\\FireBird\" ).\r"
+    "Продолжить инсталляцию?";
+inline constexpr const char* SLibraryReminderHead =
+    "Поскольку сервер InterBase/FireBird не установлен на данном\r"
+    "компьютере, программа не может установить необходимые\r"
+    "библиотеки. Если Вы решите продолжить установку базы\r"
+    "данных, после установки сервера InterBase/FireBird Вам следует\r"
+    "вручную установить все библиотеки: скопировать все *.dll\r"
+    "из каталога \"";
+inline constexpr const char* SLibraryReminderTail =
+    "\"\r"
+    "в каталог \"UDF\" InterBase/FireBird\r"
+    "(по умолчанию \"C:\\Program Files\\Borland\\InterBase\\UDF\"/\r"
+    "\"C:\\Program Files\\FireBird\\UDF\").\r"
+    "Продолжить инсталляцию?";
+inline constexpr const char* SServiceDbReminderHead =
+    "Поскольку сервер InterBase/FireBird не установлен на данном\r"
+    "компьютере, программа не может установить сервисную\r"
+    "базу данных. Если Вы решите продолжить установку базы\r"
+    "данных, после установки сервера InterBase/FireBird Вам следует\r"
+    "вручную установить сервисную базу данных: скопировать\r"
+    "содержимое каталога \"";
+inline constexpr const char* SServiceDbReminderTail =
+    "\"\r"
+    "в каталог InterBase/FireBird\r"
+    "(по умолчанию \"C:\\Program Files\\Borland\\InterBase\"/\r"
+    "\"C:\\Program Files\\FireBird\").\r"
+    "Продолжить инсталляцию?";
+inline constexpr const char* SServiceDbName = "DIZ_JSC.GDB";
+inline constexpr const char* SUnknownMajorVersion = "???";
 
 }  // namespace consts
