@@ -59,6 +59,15 @@ std::optional<std::string> Content(const fs::path& p) {
   return bytes;
 }
 
+// Content as a failure message can show it: size and checksum.
+std::string Describe(const std::optional<std::string>& bytes) {
+  if (!bytes) return "no file";
+  return std::to_string(bytes->size()) + " bytes, hash " +
+         std::to_string(std::hash<std::string>{}(*bytes));
+}
+
+std::string Held(const fs::path& p) { return Describe(Content(p)); }
+
 void WriteFile(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary | std::ios::trunc)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -89,26 +98,21 @@ TEST_P(CopySizes, DestinationHoldsExactlyTheSource) {
   if (destExists) WriteFile(dir.Path() / U8(kDest), Pattern(100000, 2));
 
   EXPECT_TRUE(CopyOneFile(dir.Dir() + kSource, dir.Dir() + kDest));
-  const auto copied = Content(dir.Path() / U8(kDest));
-  ASSERT_TRUE(copied.has_value());
-  EXPECT_EQ(copied->size(), size);
-  EXPECT_TRUE(*copied == data);  // no dump of 64 MiB on failure
-  EXPECT_EQ(Content(dir.Path() / U8(kSource)), data);
+  EXPECT_EQ(Held(dir.Path() / U8(kDest)), Describe(data));
+  EXPECT_EQ(Held(dir.Path() / U8(kSource)), Describe(data));
   // Nothing else is left in the folder.
   EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest, kSource}));
 }
 
-INSTANTIATE_TEST_SUITE_P(CopyOneFile, CopySizes,
-                         ::testing::Values(SizeCase{0, false}, SizeCase{0, true},
-                                           SizeCase{1, false}, SizeCase{16383, true},
-                                           SizeCase{16384, false}, SizeCase{16384, true},
-                                           SizeCase{16385, false}, SizeCase{16385, true},
-                                           SizeCase{3 * 16384 + 5, true},
-                                           SizeCase{64u << 20, false}, SizeCase{64u << 20, true}),
-                         [](const auto& info) {
-                           return std::to_string(info.param.size) +
-                                  (info.param.destExists ? "_over_old" : "_new");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    CopyOneFile, CopySizes,
+    ::testing::Values(SizeCase{0, false}, SizeCase{0, true}, SizeCase{1, false},
+                      SizeCase{16383, true}, SizeCase{16384, false}, SizeCase{16384, true},
+                      SizeCase{16385, false}, SizeCase{16385, true}, SizeCase{3 * 16384 + 5, true},
+                      SizeCase{64u << 20, false}, SizeCase{64u << 20, true}),
+    [](const auto& info) {
+      return std::to_string(info.param.size) + (info.param.destExists ? "_over_old" : "_new");
+    });
 
 // Every failure leaves the destination as it was and no stray file behind.
 TEST(CopyOneFile, FailuresLeaveTheDestinationAsItWas) {
@@ -119,7 +123,9 @@ TEST(CopyOneFile, FailuresLeaveTheDestinationAsItWas) {
   };
   const Case cases[] = {
       {"missing source",
-       [](const TempDir& d) { return std::pair{d.Dir() + "нет такого.gdb", d.Dir() + kDest}; }},
+       [](const TempDir& d) {
+         return std::pair{d.Dir() + "нет такого.gdb", d.Dir() + kDest};
+       }},
       {"missing destination folder",
        [](const TempDir& d) {
          return std::pair{d.Dir() + kSource, d.Dir() + "нет папки" + d.Dir().back() + kDest};
@@ -134,9 +140,14 @@ TEST(CopyOneFile, FailuresLeaveTheDestinationAsItWas) {
          d.MakeDir("целевая папка");
          return std::pair{d.Dir() + kSource, d.Dir() + "целевая папка"};
        }},
-      {"empty source name", [](const TempDir& d) { return std::pair{std::string(), d.Dir() + kDest}; }},
+      {"empty source name",
+       [](const TempDir& d) {
+         return std::pair{std::string(), d.Dir() + kDest};
+       }},
       {"empty destination name",
-       [](const TempDir& d) { return std::pair{d.Dir() + kSource, std::string()}; }},
+       [](const TempDir& d) {
+         return std::pair{d.Dir() + kSource, std::string()};
+       }},
   };
   for (const auto& c : cases) {
     for (const bool destExists : {false, true}) {
@@ -149,8 +160,8 @@ TEST(CopyOneFile, FailuresLeaveTheDestinationAsItWas) {
       const auto afterSetup = Names(dir.Path());
 
       EXPECT_FALSE(CopyOneFile(src, dst));
-      EXPECT_EQ(Content(dir.Path() / U8(kDest)),
-                destExists ? std::optional<std::string>(old) : std::nullopt);
+      EXPECT_EQ(Held(dir.Path() / U8(kDest)),
+                Describe(destExists ? std::optional<std::string>(old) : std::nullopt));
       EXPECT_EQ(Names(dir.Path()), afterSetup);
     }
   }
@@ -161,7 +172,7 @@ TEST(CopyOneFile, CopyOntoItselfKeepsTheContent) {
   const std::string data = Pattern(50000);
   WriteFile(dir.Path() / U8(kDest), data);
   EXPECT_TRUE(CopyOneFile(dir.Dir() + kDest, dir.Dir() + kDest));
-  EXPECT_EQ(Content(dir.Path() / U8(kDest)), data);
+  EXPECT_EQ(Held(dir.Path() / U8(kDest)), Describe(data));
   EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest}));
 }
 
@@ -173,7 +184,7 @@ TEST(CopyOneFile, BackslashSeparatesFolders) {
   const std::string data = Pattern(20000);
   WriteFile(dir.Path() / "UDF" / U8(kSource), data);
   EXPECT_TRUE(CopyOneFile(dir.Dir() + "UDF\\" + kSource, dir.Dir() + "UDF\\" + kDest));
-  EXPECT_EQ(Content(dir.Path() / "UDF" / U8(kDest)), data);
+  EXPECT_EQ(Held(dir.Path() / "UDF" / U8(kDest)), Describe(data));
 }
 
 TEST(CopyOneFile, PathLongerThanTheOldLimit) {
@@ -191,10 +202,38 @@ TEST(CopyOneFile, PathLongerThanTheOldLimit) {
   const std::string data = Pattern(70000);
   WriteFile(U8(src), data);
   EXPECT_TRUE(CopyOneFile(src, dst));
-  EXPECT_EQ(Content(U8(dst)), data);
+  EXPECT_EQ(Held(U8(dst)), Describe(data));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+// The server's file marked read-only is not replaced behind its back.
+TEST(CopyOneFile, ReadOnlyDestinationIsRefused) {
+  TempDir dir;
+  WriteFile(dir.Path() / U8(kSource), Pattern(5000));
+  const std::string old = Pattern(3000, 6);
+  WriteFile(dir.Path() / U8(kDest), old);
+  fs::permissions(dir.Path() / U8(kDest),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_FALSE(CopyOneFile(dir.Dir() + kSource, dir.Dir() + kDest));
+  EXPECT_EQ(Held(dir.Path() / U8(kDest)), Describe(old));
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest, kSource}));
+  fs::permissions(dir.Path() / U8(kDest), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// A device takes the bytes in place: no new file next to it.
+TEST(CopyOneFile, NulDeviceTakesTheCopyInPlace) {
+  TempDir dir;
+  WriteFile(dir.Path() / U8(kSource), Pattern(40000));
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir.Path());
+  const bool copied = CopyOneFile(dir.Dir() + kSource, "NUL");
+  fs::current_path(cwd);
+  EXPECT_TRUE(copied);
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kSource}));
+}
+
+#else
 
 // Runs `body` in a forked child and returns its exit status (waitpid form).
 int InChild(const std::function<int()>& body) {
@@ -215,7 +254,8 @@ std::vector<std::string> TemporaryFiles(const fs::path& dir) {
 TEST(CopyOneFile, FullDeviceIsAFailedCopyAndStaysADevice) {
   TempDir dir;
   WriteFile(dir.Path() / U8(kSource), Pattern(40000));
-  struct stat before{}, after{};
+  struct stat before{};
+  struct stat after{};
   ASSERT_EQ(stat("/dev/full", &before), 0);
   const auto devBefore = TemporaryFiles("/dev");
 
@@ -278,28 +318,31 @@ TEST(CopyOneFile, WriteErrorKeepsTheOldDestination) {
   });
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 3: no limit";
-  EXPECT_EQ(Content(dir.Path() / U8(kDest)), old);
+  EXPECT_EQ(Held(dir.Path() / U8(kDest)), Describe(old));
   EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest, kSource}));
 }
 
 // A copy killed midway leaves the old destination (or none), never a part.
 TEST(CopyOneFile, KilledCopyLeavesNoPartialDestination) {
+  TempDir dir;
+  WriteFile(dir.Path() / U8(kSource), Pattern(256u << 20));
+  const std::string old = Pattern(30000, 5);
+  WriteFile(dir.Path() / U8(kDest), old);
+  const std::string newDest = "новая база.gdb";
+
   for (const bool destExists : {false, true}) {
     SCOPED_TRACE(destExists ? "over an old file" : "new file");
-    TempDir dir;
-    WriteFile(dir.Path() / U8(kSource), Pattern(256u << 20));
-    const std::string old = Pattern(30000, 5);
-    if (destExists) WriteFile(dir.Path() / U8(kDest), old);
-    const std::string src = dir.Dir() + kSource, dst = dir.Dir() + kDest;
+    const std::string name = destExists ? kDest : newDest;
+    const std::string src = dir.Dir() + kSource, dst = dir.Dir() + name;
 
     const pid_t pid = fork();
     if (pid == 0) _exit(CopyOneFile(src, dst) ? 0 : 1);
     // Kill it once the new file has grown past a few blocks.
     bool midway = false;
     for (int i = 0; i < 5000 && !midway; ++i) {
-      for (const auto& name : TemporaryFiles(dir.Path())) {
+      for (const auto& temp : TemporaryFiles(dir.Path())) {
         std::error_code ec;
-        if (fs::file_size(dir.Path() / name, ec) > (1u << 20)) midway = true;
+        if (fs::file_size(dir.Path() / temp, ec) > (1u << 20)) midway = true;
       }
       if (!midway) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -309,8 +352,14 @@ TEST(CopyOneFile, KilledCopyLeavesNoPartialDestination) {
     ASSERT_TRUE(midway) << "the copy never got under way";
     ASSERT_TRUE(WIFSIGNALED(status)) << "the copy ended before it was killed";
 
-    EXPECT_EQ(Content(dir.Path() / U8(kDest)),
-              destExists ? std::optional<std::string>(old) : std::nullopt);
+    EXPECT_EQ(Held(dir.Path() / U8(name)),
+              Describe(destExists ? std::optional<std::string>(old) : std::nullopt));
+    // What the killed copy left is its own hidden file, nothing under a
+    // name anyone reads.
+    const auto temps = TemporaryFiles(dir.Path());
+    EXPECT_EQ(temps.size(), 1u);
+    for (const auto& temp : temps) fs::remove(dir.Path() / temp);
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest, kSource}));
   }
 }
 
@@ -359,7 +408,7 @@ TEST(CopyOneFile, NoRightsToTheDestination) {
     });
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: copied, 3: could not become an ordinary user";
-    EXPECT_EQ(Content(dir.Path() / U8(kDest)), old);
+    EXPECT_EQ(Held(dir.Path() / U8(kDest)), Describe(old));
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest, kSource}));
   }
   chmod(dir.Path().c_str(), 0755);
@@ -375,10 +424,10 @@ TEST(CopyOneFile, SymbolicLinkDestinationStaysALink) {
 
   EXPECT_TRUE(CopyOneFile(dir.Dir() + kSource, dir.Dir() + kDest));
   EXPECT_TRUE(fs::is_symlink(dir.Path() / U8(kDest)));
-  EXPECT_EQ(Content(dir.Path() / "server" / "real.gdb"), data);
+  EXPECT_EQ(Held(dir.Path() / "server" / "real.gdb"), Describe(data));
   EXPECT_EQ(Names(dir.Path() / "server"), (std::vector<std::string>{"real.gdb"}));
 }
 
-#endif  // !_WIN32
+#endif  // _WIN32
 
 }  // namespace

@@ -27,9 +27,9 @@ std::string Directory(const std::string& path) {
 // A name nobody else is likely to take; O_EXCL settles any clash.
 std::string TemporaryName(const std::string& dir) {
   static unsigned counter = 0;
-  std::uint64_t bits = static_cast<std::uint64_t>(
-                           std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                       (static_cast<std::uint64_t>(getpid()) << 32) ^ ++counter;
+  std::uint64_t bits =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<std::uint64_t>(getpid()) << 32) ^ ++counter;
   try {
     std::random_device rd;
     bits ^= (static_cast<std::uint64_t>(rd()) << 32) | rd();
@@ -85,6 +85,11 @@ void TReplacingFile::Discard() {
 
 bool TReplacingFile::Open(const std::string& path) {
   Discard();
+  // No name: nothing to replace, and no new file in the current directory.
+  if (path.empty()) {
+    errno = ENOENT;
+    return false;
+  }
   FTarget = ResolveLinks(NativePath(path));
   struct stat st{};
   const bool exists = stat(FTarget.c_str(), &st) == 0;
@@ -134,9 +139,12 @@ std::size_t TReplacingFile::Write(const char* buffer, std::size_t size) {
   std::size_t done = 0;
   while (FHandle >= 0 && done < size) {
     const ssize_t n = write(Fd(FHandle), buffer + done, size - done);
-    if (n > 0) done += static_cast<std::size_t>(n);
-    else if (n < 0 && errno == EINTR) continue;
-    else break;
+    if (n > 0)
+      done += static_cast<std::size_t>(n);
+    else if (n < 0 && errno == EINTR)
+      continue;
+    else
+      break;
   }
   return done;
 }

@@ -24,8 +24,8 @@ std::string DirectoryPrefix(const std::string& path) {
 // A name nobody else is likely to take; CREATE_NEW settles any clash.
 std::string TemporaryName(const std::string& prefix) {
   static unsigned counter = 0;
-  ULONGLONG bits = GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 32) ^
-                   ++counter;
+  ULONGLONG bits =
+      GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 32) ^ ++counter;
   try {
     std::random_device rd;
     bits ^= (static_cast<ULONGLONG>(rd()) << 32) | rd();
@@ -42,8 +42,9 @@ enum class TTarget { Absent, File, Device, Refused };
 // What the destination is. Anything that cannot be opened to look at is
 // treated as a file: the replacement then fails or succeeds on its own terms.
 TTarget Classify(const std::wstring& path) {
-  const HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE h =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return GetLastError() == ERROR_FILE_NOT_FOUND ? TTarget::Absent : TTarget::File;
   TTarget result = TTarget::File;
@@ -92,6 +93,11 @@ void TReplacingFile::Discard() {
 
 bool TReplacingFile::Open(const std::string& path) {
   Discard();
+  // No name: nothing to replace, and no new file in the current directory.
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
   FTarget = path;
   const std::wstring target = Wide(path);
   switch (Classify(target)) {
@@ -99,8 +105,9 @@ bool TReplacingFile::Open(const std::string& path) {
       SetLastError(ERROR_ACCESS_DENIED);
       return false;
     case TTarget::Device:
-      FHandle = Stored(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      FHandle =
+          Stored(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
       return FHandle != kNone;
     case TTarget::Absent:
     case TTarget::File:
