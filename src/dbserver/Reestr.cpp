@@ -1,7 +1,6 @@
 #include "dbserver/Reestr.h"
 
 #include <charconv>
-#include <filesystem>
 #include <string_view>
 #include <system_error>
 
@@ -91,11 +90,6 @@ std::int32_t MajorVersion(const std::string& version) {
   return major;
 }
 
-// UTF-8 text into a path, whatever the ANSI code page on Windows.
-std::filesystem::path PathOf(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 void DetectServer() { DetectServer(platform::CreateRegistryReader); }
@@ -127,8 +121,7 @@ bool UdfDirExists() {
 
 void CreateUdfDir() {
   if (ServerUdfDir.empty()) return;
-  std::error_code ignored;
-  std::filesystem::create_directory(PathOf(platform::NativePath(ServerUdfDir)), ignored);
+  platform::MakeDirectory(ServerUdfDir);  // a failure shows in UdfDirExists
 }
 
 }  // namespace dbserver

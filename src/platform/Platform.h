@@ -18,4 +18,7 @@ std::string NativePath(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 
+// Creates that one directory (not its parents); false when it could not.
+bool MakeDirectory(const std::string& path);
+
 }  // namespace platform

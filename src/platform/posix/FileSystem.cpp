@@ -32,6 +32,10 @@ bool DirectoryExists(const std::string& path) {
   return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool MakeDirectory(const std::string& path) {
+  return !path.empty() && mkdir(NativePath(path).c_str(), 0777) == 0;
+}
+
 bool FileExists(const std::string& path) {
   struct stat st{};
   return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);

@@ -40,6 +40,10 @@ bool DirectoryExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool MakeDirectory(const std::string& path) {
+  return !path.empty() && CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
+}
+
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
   const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
