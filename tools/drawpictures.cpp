@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -357,15 +358,24 @@ int dist2(Rgb a, Rgb b)
 std::vector<uint8_t> mapToPalette(const Image& img, const std::vector<Rgb>& pal, size_t keyIndex)
 {
     std::vector<uint8_t> idx(img.px.size());
+    // Flat drawings repeat few colours many times: each is looked up once.
+    std::map<uint32_t, uint8_t> known;
     for (size_t i = 0; i < img.px.size(); ++i) {
         if (img.px[i] == kKey) {
             idx[i] = uint8_t(keyIndex);
             continue;
         }
+        const Rgb c = img.px[i];
+        const uint32_t key = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
+        if (const auto it = known.find(key); it != known.end()) {
+            idx[i] = it->second;
+            continue;
+        }
         size_t best = keyIndex == 0 ? 1 : 0;
         for (size_t k = 0; k < pal.size(); ++k)
-            if (k != keyIndex && dist2(img.px[i], pal[k]) < dist2(img.px[i], pal[best])) best = k;
+            if (k != keyIndex && dist2(c, pal[k]) < dist2(c, pal[best])) best = k;
         idx[i] = uint8_t(best);
+        known.emplace(key, idx[i]);
     }
     return idx;
 }
@@ -1306,6 +1316,155 @@ Bytes drawClose()
     return bmp(img, 8, pal, mapToPalette(img, pal, 0));
 }
 
+// Version dialog emblem: a server tower on a green and white ground with a
+// yellow gear. Opaque: drawn on the dialog face, so the corner pixels the
+// menu takes as the key colour are the face itself and nothing shows through.
+Bytes drawServer()
+{
+    Canvas c(32, 32);
+    c.fill(box(0, 0, 32, 32), solid(kDialogFace), 1, 1);
+
+    // Ground: a rounded tile, white above a green hill.
+    const Sdf tile = box(0.5, 0.5, 31.5, 31.5, 4);
+    c.fill(tile, solid(hex(0x2E6B34)));
+    const Sdf ground = grow(tile, -1.0);
+    c.fill(ground, linear({0, 1}, hex(0xFFFFFF), {0, 20}, hex(0xEEF3EE)));
+    std::vector<P> hill{{-1, 33}, {-1, 21}};
+    appendQuad(hill, {-1, 21}, {14, 10}, {33, 15}, 16);
+    hill.push_back({33, 33});
+    c.fill(intersect(ground, polygon(hill)), linear({0, 12}, hex(0x7CC47F), {0, 31}, hex(0x2F8A3A)));
+
+    // Tower: front face, a narrow side in shade, two drive bays, vents and a lamp.
+    c.fill(polygon({{19.5, 4}, {24, 6.5}, {24, 27}, {19.5, 29.5}}), solid(kNavy));
+    c.fill(polygon({{20.2, 5.3}, {23.2, 7.0}, {23.2, 26.5}, {20.2, 28.3}}),
+           linear({20, 0}, hex(0x8A8FA6), {24, 0}, hex(0x5F6480)));
+    c.fill(box(6.5, 3.5, 20.5, 29.5, 1.5), solid(kNavy));
+    c.fill(box(7.5, 4.5, 19.5, 28.5, 1.0), linear({7, 4}, hex(0xF1F2F7), {20, 29}, hex(0xB4B8C8)));
+    for (double y : {7.0, 11.0}) {
+        c.fill(box(9, y, 18, y + 2.5), solid(hex(0x3A3F5C)));
+        c.fill(box(9.5, y + 0.5, 17.5, y + 1.2), solid(hex(0x8E93AA)));
+    }
+    for (double y : {15.5, 17.5, 19.5}) c.fill(box(9, y, 18, y + 1), solid(hex(0x7D8299)));
+    c.fill(circle(10.5, 25.5, 1.3), solid(hex(0x2FBF4A)));
+
+    // Gear over the tower's lower right corner.
+    const P g{23.0, 23.0};
+    Sdf gear = circle(g.x, g.y, 5.2);
+    for (int k = 0; k < 8; ++k) {
+        const double a = k * 3.14159265358979 / 4 + 0.2;
+        gear = unite(gear, capsule({g.x + 4.2 * std::cos(a), g.y + 4.2 * std::sin(a)},
+                                   {g.x + 6.8 * std::cos(a), g.y + 6.8 * std::sin(a)}, 2.6));
+    }
+    gear = subtract(gear, circle(g.x, g.y, 1.9));
+    c.fill(grow(gear, 0.9), solid(hex(0x7A5A00)));
+    c.fill(gear, radial({g.x - 2.5, g.y - 2.5}, 9.0, hex(0xFFE680), hex(0xE8A800)));
+    c.fill(outline(circle(g.x, g.y, 3.4), 0.8), solid(hex(0xC88F00, 0.8)));
+
+    return bmp(flatten(c), 24);
+}
+
+// Emblem of the database server for its notice dialog: an orange bird curled
+// into a circle, head and beak at the top, its tail flaring at the lower right.
+Bytes drawFirebird()
+{
+    Canvas c(32, 32);
+    const P o{16.0, 17.0};
+    // Body: a crescent, thick at the lower left.
+    const Sdf body = subtract(circle(o.x, o.y, 13.2), circle(o.x + 3.4, o.y - 3.2, 9.2));
+    // Head with a beak at the crescent's upper tip.
+    const Sdf head = circle(10.5, 6.8, 3.6);
+    const Sdf beak = polygon({{12.5, 4.2}, {18.6, 5.2}, {13.6, 8.4}});
+    // Wing: a flame reaching from the body into the hollow.
+    std::vector<P> wing{{6.5, 22.0}};
+    appendQuad(wing, {6.5, 22.0}, {9.0, 12.0}, {20.5, 10.0}, 12);
+    appendQuad(wing, {20.5, 10.0}, {13.0, 14.5}, {12.0, 23.0}, 12);
+    const Sdf wingS = polygon(wing);
+    // Tail: three tongues curling out of the crescent's lower tip.
+    Sdf tail = polygon({{26.0, 22.0}, {31.5, 18.5}, {28.8, 25.0}});
+    tail = unite(tail, polygon({{24.0, 25.5}, {31.0, 24.5}, {26.5, 29.0}}));
+    tail = unite(tail, polygon({{21.0, 28.0}, {27.5, 29.5}, {22.0, 31.0}}));
+    const Sdf bird = unite(unite(body, head), unite(tail, wingS));
+
+    c.fill(grow(unite(bird, beak), 0.9), solid(hex(0x8A2A00)));
+    c.fill(beak, solid(hex(0xFFC107)));
+    c.fill(bird, radial({9.0, 22.0}, 20.0, hex(0xFFB300), hex(0xE8590C)));
+    c.fill(wingS, linear({7, 22}, hex(0xFFD54F), {20, 10}, hex(0xF57C00)));
+    c.fill(outline(wingS, 0.7), solid(hex(0xB23C00, 0.7)));
+    // Light along the outer edge of the body.
+    c.fill(intersect(outline(circle(o.x, o.y, 11.6), 1.2), box(0, 10, 12, 30)), solid(hex(0xFFE082, 0.8)));
+    c.fill(circle(10.0, 6.2, 1.0), solid(hex(0x3A1200)));
+
+    const Image img = keyed(c, 0.06, kDialogFace);
+    const std::vector<Rgb> pal = palette256(img);
+    return bmp(img, 8, pal, mapToPalette(img, pal, 0));
+}
+
+// One open folder of the copy animation; the back first, the front later,
+// so that sheets can sit between them.
+void drawFolderBack(Canvas& c, double x0, double y0)
+{
+    const Col rim = hex(0x8A6414);
+    c.fill(box(x0, y0, x0 + 17, y0 + 7, 2), solid(rim));
+    c.fill(box(x0 + 1, y0 + 1, x0 + 16, y0 + 7, 1.2), solid(hex(0xD9A93F)));
+    c.fill(box(x0, y0 + 4, x0 + 48, y0 + 36, 2), solid(rim));
+    c.fill(box(x0 + 1, y0 + 5, x0 + 47, y0 + 35, 1.2), solid(hex(0xD9A93F)));
+}
+
+void drawFolderFront(Canvas& c, double x0, double y0)
+{
+    const Sdf front = polygon({{x0 + 4, y0 + 13}, {x0 + 52, y0 + 13}, {x0 + 48, y0 + 36}, {x0, y0 + 36}});
+    c.fill(grow(front, 0.5), solid(hex(0x8A6414)));
+    c.fill(grow(front, -0.5), linear({0, y0 + 13}, hex(0xF8DB84), {0, y0 + 36}, hex(0xEDC04E)));
+    c.fill(box(x0 + 4, y0 + 14, x0 + 50, y0 + 15), solid(withAlpha(kWhite, 0.6)), 1, 1);
+}
+
+// A sheet of paper centred at (cx, cy), turned by `angle` radians.
+void drawSheet(Canvas& c, double cx, double cy, double angle)
+{
+    const double hw = 9, hh = 11, ca = std::cos(angle), sa = std::sin(angle);
+    const auto at = [&](double x, double y) { return P{cx + x * ca - y * sa, cy + x * sa + y * ca}; };
+    const Sdf sheet = polygon({at(-hw, -hh), at(hw, -hh), at(hw, hh), at(-hw, hh)});
+    c.fill(grow(sheet, 0.6), solid(hex(0x6B6F8A)));
+    c.fill(sheet, solid(kWhite));
+    for (int i = 0; i < 5; ++i) {
+        const double y = -7 + i * 3.2, x1 = i == 4 ? 1.0 : 5.5;
+        c.fill(capsule(at(-5.5, y), at(x1, y), 1.1), solid(hex(0x8D96C4)));
+    }
+}
+
+// The progress window's copy animation: a sheet flies in an arc from the left
+// folder into the right one. Frames of 272×60 side by side, on the dialog face.
+Bytes drawCopyFiles()
+{
+    constexpr int kFrames = 16, W = 272, H = 60;
+    constexpr double kPi = 3.14159265358979;
+    const double leftX = 16, rightX = 208, folderY = 20;
+    // What stays: the folders' backs with a sheet waiting in each.
+    Canvas still(W, H);
+    still.fill(box(0, 0, W, H), solid(kDialogFace), 1, 1);
+    drawFolderBack(still, leftX, folderY);
+    drawFolderBack(still, rightX, folderY);
+    drawSheet(still, leftX + 20, folderY + 15, -0.12);
+    drawSheet(still, rightX + 28, folderY + 15, 0.1);
+    Image strip{W * kFrames, H, std::vector<Rgb>(size_t(W) * kFrames * H)};
+    for (int f = 0; f < kFrames; ++f) {
+        Canvas c = still;
+        // The flying sheet rises out of the left folder, turns over the top
+        // of its arc and sinks into the right one.
+        const double t = double(f) / kFrames;
+        const double x = leftX + 26 + (rightX - leftX) * t;
+        const double y = folderY + 16 - 28 * std::sin(kPi * t);
+        drawSheet(c, x, y, 0.6 * std::sin(kPi * t) - 0.1 + 0.2 * t);
+        drawFolderFront(c, leftX, folderY);
+        drawFolderFront(c, rightX, folderY);
+        const Image frame = flatten(c);
+        for (int y0 = 0; y0 < H; ++y0)
+            for (int x0 = 0; x0 < W; ++x0) strip.at(f * W + x0, y0) = frame.at(x0, y0);
+    }
+    const std::vector<Rgb> pal = medianCut(strip, 256);
+    return pngIndexed(strip, pal, mapToPalette(strip, pal, pal.size()));
+}
+
 bool writeFile(const std::filesystem::path& p, const Bytes& b)
 {
     std::ofstream f(p, std::ios::binary);
@@ -1328,6 +1487,8 @@ int main(int argc, char** argv)
         {"SoftSetup.bmp", drawSoftSetup()}, {"View.bmp", drawView()},       {"Doc.bmp", drawDoc()},
         {"Image2.bmp", drawEmblem()},       {"Image1.png", drawBanner()}, {"skdsetup.ico", drawIcon()},
         {"Uac.png", drawUac()},             {"Close21.bmp", drawClose()},
+        {"Server.bmp", drawServer()},       {"Firebird.bmp", drawFirebird()},
+        {"CopyFiles.png", drawCopyFiles()},
     };
     for (const auto& [name, data] : files) {
         if (!writeFile(dir / name, data)) {

@@ -6,12 +6,18 @@
 //   dialog_gallery --740                       shows the no-rights window
 //   dialog_gallery --form NAME                 shows a form of its own and
 //                                              prints its result and checked radio
+//   dialog_gallery --info                      shows the progress window for
+//                                              four seconds; after the first
+//                                              its animation stops, so that a
+//                                              screenshot can settle
 //
 // The second form reads back what a dialog's Ctrl+C copied; the test machines
 // have no clipboard tool of their own.
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QString>
 
 #include <cstdio>
@@ -19,9 +25,12 @@
 #include <string>
 
 #include "ui/Application.h"
+#include "ui/F_Info.h"
 #include "ui/F_SelSrv.h"
 #include "ui/_Dialogs.h"
+#include "ui/qt/QtControls.h"
 #include "ui/qt/QtForm.h"
+#include "ui/qt/QtInfoForm.h"
 #include "ui/qt/QtMessageDialog.h"
 #include "ui/qt/QtStyle.h"
 
@@ -57,6 +66,23 @@ int main(int argc, char** argv) {
     if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;
     ui::qt::QtDialogs shown;
     return shown.RunAbout740Form() ? 0 : 1;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--info") {
+    if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;
+    ui::qt::InstallInfoEnvironment();
+    ui::ShowInfo("DIZ_JSC.GDB");
+    QElapsedTimer shown;
+    shown.start();
+    while (shown.elapsed() < 4000) {
+      // Held on a frame with the sheet in the air.
+      auto* form = dynamic_cast<ui::qt::QtInfoForm*>(ui::InfoForm.get());
+      if (form && shown.elapsed() >= 1000 && form->Animation()->Frame() == 6)
+        form->SetAnimationActive(false);
+      QCoreApplication::processEvents();
+      QThread::msleep(10);
+    }
+    ui::HideInfo();
+    return 0;
   }
   if (argc == 3 && std::string(argv[1]) == "--form") {
     if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;

@@ -83,4 +83,11 @@ screenshot "$win" "$SHOT_DIR/qt_select_server.png"
 send_keys "$win" alt+F4
 assert_exit "$pid" 0
 grep -qx '2 4' "$out" || fail "selection ended with: $(cat "$out")"
+
+log "progress window: up while the copy runs, then gone"
+start_prog "$GALLERY" --info
+pid=$LAST_PID
+win=$(wait_window 'Установка библиотек ...' "$WAIT" "$pid")
+screenshot "$win" "$SHOT_DIR/qt_info.png"
+assert_exit "$pid" 0
 log ok

@@ -21,6 +21,7 @@
 #include "ui/F_740.h"
 #include "ui/F_SelSrv.h"
 #include "ui/qt/QtControls.h"
+#include "ui/qt/QtInfoForm.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtMessageDialog.h"
 #include "ui/qt/QtStyle.h"
@@ -365,6 +366,125 @@ class QtFrontEndTest : public QObject {
     }
     OnNextModal([](QWidget* w) { w->close(); });
     QCOMPARE(SelectServer(dialogs_), 0);
+  }
+
+  void progressWindowThroughShowInfo() {
+    struct Reset {
+      ~Reset() {
+        HideInfo();
+        SetInfoEnvironment({});
+      }
+    } reset;
+    InstallInfoEnvironment();
+    QElapsedTimer took;
+    took.start();
+    ShowInfo("DIZ_JSC.GDB");
+    QVERIFY(took.elapsed() >= kInfoPauseMs);
+    auto* form = dynamic_cast<QtInfoForm*>(InfoForm.get());
+    QVERIFY(form);
+    QPointer<QWidget> window(form);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Установка библиотек ..."));
+    QCOMPARE(form->size(), QSize(288, 99));
+    QCOMPARE(form->minimumSize(), form->maximumSize());
+    const Qt::WindowFlags flags = form->windowFlags();
+    QVERIFY(flags & Qt::WindowStaysOnTopHint);
+    QVERIFY(!(flags & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                       Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(form->isVisible());
+    QVERIFY(!form->isModal());
+    QVERIFY(!QApplication::activeModalWidget());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY((form->frameGeometry().center() - screen.center()).manhattanLength() <= 4);
+    QCOMPARE(form->cursor().shape(), Qt::WaitCursor);
+
+    QLabel* label = form->FileNameLabel();
+    QCOMPARE(label->text(), QStringLiteral("DIZ_JSC.GDB"));
+    QCOMPARE(label->pos(), QPoint(8, 8));
+    QCOMPARE(label->size(), label->sizeHint());
+    AnimationBox* animation = form->Animation();
+    QVERIFY(animation);
+    QCOMPARE(animation->geometry(), QRect(8, 32, 272, 60));
+    QCOMPARE(animation->cursor().shape(), Qt::WaitCursor);
+    QVERIFY(animation->Active());
+    // The pause handles no event, yet the animation moved during it.
+    QVERIFY(animation->Frame() != 0);
+    const int frame = animation->Frame();
+    QTest::qWait(300);
+    QVERIFY(animation->Frame() != frame);
+
+    // The next file reuses the window and shows its shorter name at once.
+    const int wide = label->width();
+    ShowInfo("A.DLL");
+    QCOMPARE(InfoForm.get(), static_cast<IInfoForm*>(form));
+    QCOMPARE(label->text(), QStringLiteral("A.DLL"));
+    QVERIFY(label->width() < wide);
+    QVERIFY(animation->Active());
+
+    // The window ignores the window manager's close; only HideInfo ends it.
+    form->close();
+    QVERIFY(form->isVisible());
+    HideInfo();
+    QVERIFY(!InfoForm);
+    QVERIFY(window.isNull());
+  }
+
+  void animationLoopsThroughItsFrames() {
+    const QPixmap strip = LoadPicture(QStringLiteral("CopyFiles.png"));
+    QCOMPARE(strip.height(), 60);
+    QWidget parent;
+    AnimationBox animation(strip, QSize(272, 60), &parent);
+    QCOMPARE(animation.FrameCount(), strip.width() / 272);
+    QVERIFY(animation.FrameCount() >= 12 && animation.FrameCount() <= 20);
+    QCOMPARE(animation.cursor().shape(), Qt::WaitCursor);
+    QVERIFY(!animation.Active());
+    QTest::qWait(200);
+    QCOMPARE(animation.Frame(), 0);
+
+    // Each frame paints its own piece of the strip.
+    const auto shown = [&] {
+      return animation.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage pieces = strip.toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown(), pieces.copy(0, 0, 272, 60));
+
+    animation.SetActive(true);
+    bool wrapped = false;
+    int last = 0;
+    QElapsedTimer t;
+    t.start();
+    while (!wrapped && t.elapsed() < 5000) {
+      QTest::qWait(20);
+      wrapped = animation.Frame() < last;
+      last = animation.Frame();
+    }
+    QVERIFY2(wrapped, "the animation did not start over");
+    const int frame = animation.Frame();
+    QCOMPARE(shown(), pieces.copy(frame * 272, 0, 272, 60));
+
+    animation.SetActive(false);
+    const int stopped = animation.Frame();
+    QTest::qWait(300);
+    QVERIFY(!animation.Active());
+    QCOMPARE(animation.Frame(), stopped);
+
+    AnimationBox empty(QPixmap(), QSize(272, 60), &parent);
+    empty.SetActive(true);
+    QVERIFY(!empty.Active());
+  }
+
+  void newPicturesLoad() {
+    // Opaque: its key colour is the dialog face, so every pixel shows as drawn.
+    const QImage raw(QStringLiteral(":/pictures/Server.bmp"));
+    const QImage server = LoadPicture(QStringLiteral("Server.bmp")).toImage();
+    QCOMPARE(server.size(), QSize(32, 32));
+    const QColor face = ResolveColour(TColor::Sys(SysColor::BtnFace));
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        if (qAlpha(server.pixel(x, y)) == 0) QCOMPARE(QColor(raw.pixel(x, y)), face);
+    const QImage firebird = LoadPicture(QStringLiteral("Firebird.bmp")).toImage();
+    QCOMPARE(firebird.size(), QSize(32, 32));
+    QCOMPARE(qAlpha(firebird.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(firebird.pixel(16, 24)), 255);
   }
 
   void picturesLeaveTheirKeyColourUndrawn() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "ui/F_SelSrv.h"
 #include "ui/Main.h"
 #include "ui/win32/Win32FrontEnd.h"
+#include "ui/win32/Win32InfoForm.h"
 #include "ui/win32/Win32Style.h"
 #include "ui/win32/Win32Util.h"
 
@@ -395,6 +397,185 @@ TEST_F(Win32FrontEnd, SelectServerContinueWithEachVariant) {
   }
   OnNextForm(L"Выбор сервера для инсталляции", [](HWND h) { PostMessageW(h, WM_CLOSE, 0, 0); });
   EXPECT_EQ(SelectServer(dialogs_), 0);
+}
+
+
+// Handles the thread's messages for a while, as the program's loops do.
+void Pump(DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  MSG m;
+  while (GetTickCount64() < end) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    Sleep(10);
+  }
+}
+
+bool WaitCursorAt(HWND window) {
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  const LRESULT handled =
+      SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return handled && GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
+}
+
+// True when the window shows `frame` of the strip in its client area.
+bool ShowsFrame(HWND window, const Picture& strip, int frame) {
+  RECT r;
+  GetClientRect(window, &r);
+  const int w = r.right, h = r.bottom;
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = GetDC(window);
+  HBITMAP shot = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, shot);
+  BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  DIBSECTION strip_bits{};
+  GetObjectW(strip.Bitmap.Get(), sizeof(strip_bits), &strip_bits);
+  bool same = w * (frame + 1) <= strip.Width && h == strip.Height;
+  for (int y = 0; same && y < h; ++y)
+    for (int x = 0; same && x < w; ++x) {
+      const auto* s = static_cast<const BYTE*>(strip_bits.dsBm.bmBits) +
+                      (static_cast<size_t>(y) * strip.Width + frame * w + x) * 4;
+      const auto* p = static_cast<const BYTE*>(bits) + (static_cast<size_t>(y) * w + x) * 4;
+      same = s[0] == p[0] && s[1] == p[1] && s[2] == p[2];
+    }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(shot);
+  ReleaseDC(window, dc);
+  return same;
+}
+
+TEST_F(Win32FrontEnd, ProgressWindowThroughShowInfo) {
+  struct Reset {
+    ~Reset() {
+      HideInfo();
+      SetInfoEnvironment({});
+    }
+  } reset;
+  InstallInfoEnvironment();
+  const ULONGLONG start = GetTickCount64();
+  ShowInfo("DIZ_JSC.GDB");
+  EXPECT_GE(GetTickCount64() - start, static_cast<ULONGLONG>(kInfoPauseMs));
+  auto* form = dynamic_cast<Win32InfoForm*>(InfoForm.get());
+  ASSERT_TRUE(form);
+  HWND h = form->Handle();
+  EXPECT_TRUE(IsWindowVisible(h));
+  EXPECT_EQ(Text(h), L"Установка библиотек ...");
+  RECT client;
+  GetClientRect(h, &client);
+  EXPECT_EQ(client.right, 288);
+  EXPECT_EQ(client.bottom, 99);
+  const LONG style = GetWindowLongW(h, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT wr;
+  GetWindowRect(h, &wr);
+  EXPECT_LE(std::abs((wr.left + wr.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+  EXPECT_LE(std::abs((wr.top + wr.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+  EXPECT_NE(GetActiveWindow(), h);
+  EXPECT_TRUE(WaitCursorAt(h));
+
+  // The label fits its text.
+  HFONT font = CreateLayoutFont(InfoLayout().Font);
+  HDC dc = GetDC(h);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  const auto width = [dc](const wchar_t* s) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, s, lstrlenW(s), &size);
+    return size.cx;
+  };
+  const LONG longName = width(L"DIZ_JSC.GDB"), shortName = width(L"A.DLL");
+  SelectObject(dc, oldFont);
+  ReleaseDC(h, dc);
+  DeleteObject(font);
+  RECT label = form->ControlRect(info::FileNameLabel);
+  EXPECT_EQ(label.left, 8);
+  EXPECT_EQ(label.top, 8);
+  EXPECT_EQ(label.right - label.left, longName);
+
+  Animation* animation = form->AnimationControl();
+  ASSERT_TRUE(animation);
+  HWND animationWindow = form->ControlHandle(info::Animate1);
+  const RECT ar = ChildRect(h, animationWindow);
+  const RECT expected{8, 32, 280, 92};
+  EXPECT_TRUE(EqualRect(&ar, &expected));
+  EXPECT_TRUE(WaitCursorAt(animationWindow));
+  EXPECT_TRUE(animation->Active());
+  // The pause handles no message, yet the animation moved during it.
+  EXPECT_NE(animation->Frame(), 0);
+  const int frame = animation->Frame();
+  Pump(300);
+  EXPECT_NE(animation->Frame(), frame);
+  SaveShot(h, "win32_info.bmp");
+
+  // The next file reuses the window and shows its name at once.
+  ShowInfo("A.DLL");
+  EXPECT_EQ(InfoForm.get(), static_cast<IInfoForm*>(form));
+  label = form->ControlRect(info::FileNameLabel);
+  EXPECT_EQ(label.right - label.left, shortName);
+  EXPECT_TRUE(animation->Active());
+
+  // Alt+F4 does not end it; HideInfo does.
+  SendMessageW(h, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(h));
+  HideInfo();
+  EXPECT_FALSE(InfoForm);
+  EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(Win32FrontEnd, AnimationLoopsThroughItsFrames) {
+  const Picture strip = LoadPicture("CopyFiles.png");
+  ASSERT_FALSE(strip.Empty());
+  EXPECT_EQ(strip.Height, 60);
+  EXPECT_EQ(strip.Width % 272, 0);
+  Win32Form form(InfoLayout());
+  ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+  HWND window = form.ControlHandle(info::Animate1);
+  Animation* animation = Animation::From(window);
+  ASSERT_TRUE(animation);
+  EXPECT_EQ(Animation::From(form.Handle()), nullptr);
+  EXPECT_EQ(animation->FrameCount(), strip.Width / 272);
+  EXPECT_FALSE(animation->Active());
+  Pump(200);
+  EXPECT_EQ(animation->Frame(), 0);
+  EXPECT_TRUE(ShowsFrame(window, strip, 0));
+
+  animation->SetActive(true);
+  bool wrapped = false;
+  int last = 0;
+  for (const ULONGLONG end = GetTickCount64() + 5000; !wrapped && GetTickCount64() < end;) {
+    Pump(20);
+    wrapped = animation->Frame() < last;
+    last = animation->Frame();
+  }
+  EXPECT_TRUE(wrapped) << "the animation did not start over";
+  animation->SetActive(false);
+  const int stopped = animation->Frame();
+  Pump(300);
+  EXPECT_FALSE(animation->Active());
+  EXPECT_EQ(animation->Frame(), stopped);
+  EXPECT_TRUE(ShowsFrame(window, strip, stopped));
+}
+
+TEST_F(Win32FrontEnd, DatabasePictures) {
+  struct {
+    const char* name;
+    int w, h;
+  } cases[] = {{"Server.bmp", 32, 32}, {"Firebird.bmp", 32, 32}};
+  for (const auto& c : cases) {
+    const Picture p = LoadPicture(c.name);
+    ASSERT_FALSE(p.Empty()) << c.name;
+    EXPECT_EQ(p.Width, c.w);
+    EXPECT_EQ(p.Height, c.h);
+  }
 }
 
 }  // namespace

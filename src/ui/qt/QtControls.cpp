@@ -91,4 +91,45 @@ void PictureBox::paintEvent(QPaintEvent*) {
   p.drawPixmap(0, 0, picture_);
 }
 
+AnimationBox::AnimationBox(const QPixmap& strip, const QSize& frameSize, QWidget* parent)
+    : QWidget(parent), strip_(strip), frameSize_(frameSize) {
+  resize(frameSize);
+  if (frameSize.width() > 0) frames_ = strip_.width() / frameSize.width();
+  setCursor(Qt::WaitCursor);
+  setAttribute(Qt::WA_OpaquePaintEvent, frames_ > 0);
+  timer_.setInterval(kFrameMs);
+  connect(&timer_, &QTimer::timeout, this, &AnimationBox::Step);
+}
+
+void AnimationBox::SetActive(bool active) {
+  if (active == Active()) return;
+  if (active && frames_ > 1) {
+    stepped_.start();
+    timer_.start();
+  } else {
+    timer_.stop();  // stays on the frame it shows
+  }
+}
+
+void AnimationBox::Step() {
+  frame_ = (frame_ + 1) % frames_;
+  stepped_.start();
+  update();
+}
+
+void AnimationBox::CatchUp() {
+  if (!Active()) return;
+  const qint64 due = stepped_.elapsed() / kFrameMs;
+  if (due <= 0) return;
+  frame_ = static_cast<int>((frame_ + due) % frames_);
+  stepped_.start();
+  repaint();
+}
+
+void AnimationBox::paintEvent(QPaintEvent*) {
+  if (frames_ <= 0) return;  // no picture: the window's colour shows
+  QPainter p(this);
+  p.drawPixmap(rect(), strip_, QRect(QPoint(frame_ * frameSize_.width(), 0), frameSize_));
+}
+
 }  // namespace ui::qt

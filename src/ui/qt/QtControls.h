@@ -2,7 +2,9 @@
 // The few control kinds the layouts use that Qt does not have as such.
 
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 
 namespace ui::qt {
@@ -42,6 +44,36 @@ class PictureBox : public QWidget {
 
  private:
   QPixmap picture_;
+};
+
+// A looping animation: `strip` holds the frames side by side, each as wide as
+// the control. Made inactive, showing its first frame; the hourglass over it.
+class AnimationBox : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kFrameMs = 90;  // about 11 frames a second
+
+  AnimationBox(const QPixmap& strip, const QSize& frameSize, QWidget* parent);
+  void SetActive(bool active);
+  bool Active() const { return timer_.isActive(); }
+  int Frame() const { return frame_; }
+  int FrameCount() const { return frames_; }
+  // Advances by the frames due since the last step and paints at once,
+  // without handling any event: for pauses that block the event loop.
+  void CatchUp();
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  void Step();
+
+  QPixmap strip_;
+  QSize frameSize_;
+  int frames_ = 0;
+  int frame_ = 0;
+  QTimer timer_;
+  QElapsedTimer stepped_;
 };
 
 }  // namespace ui::qt

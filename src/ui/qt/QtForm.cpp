@@ -48,6 +48,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
   if (layout.MinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
   if (layout.MaximizeBox) flags |= Qt::WindowMaximizeButtonHint;
   if (layout.FixedSize) flags |= Qt::MSWindowsFixedSizeDialogHint;
+  if (layout.StayOnTop) flags |= Qt::WindowStaysOnTopHint;
   setWindowFlags(flags);
 
   const QColor background = ResolveColour(layout.Background);
@@ -57,6 +58,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
   setPalette(pal);
   setAutoFillBackground(true);
   setFont(ToQFont(layout.Font));
+  if (layout.Cursor == TCursor::crHourGlass) setCursor(Qt::WaitCursor);
 
   const int border = layout.InnerBorder;
   const QSize size(layout.ClientWidth + 2 * border, layout.ClientHeight + 2 * border);
@@ -126,8 +128,9 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         break;
       }
       case ControlKind::Animation:
-        w = new QWidget(parent);
-        w->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        w = new AnimationBox(LoadPicture(QString::fromUtf8(row.Picture)),
+                             QSize(row.Width, row.Height), parent);
+        w->move(row.Left, row.Top);
         break;
       case ControlKind::RadioButton: {
         // Siblings in one parent are one group: checking one unchecks the rest.

@@ -6,6 +6,7 @@
 
 #include "ui/Application.h"
 #include "ui/qt/QtForm.h"
+#include "ui/qt/QtInfoForm.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtStyle.h"
 
@@ -20,6 +21,9 @@ void QtHelpErrorBox::Show(const std::string& caption, const std::string& text) {
 QtFrontEnd::QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
 QtFrontEnd::~QtFrontEnd() {
+  // The progress window is a widget: it goes before the application object.
+  HideInfo();
+  SetInfoEnvironment({});
   help::SetHelpErrorBox(nullptr);
   Application.OnTerminate = nullptr;
 }
@@ -28,6 +32,7 @@ void QtFrontEnd::InitApplication() {
   app_ = std::make_unique<QApplication>(argc_, argv_);
   help::SetHelpErrorBox(&helpErrorBox_);
   InstallFontSubstitutes();
+  InstallInfoEnvironment();
   Application.OnTerminate = [] { QCoreApplication::quit(); };
 }
 

@@ -85,7 +85,8 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   if (!layout.FixedSize) style |= WS_THICKFRAME;
   RECT r{0, 0, Scale(layout.ClientWidth) + 2 * border_, Scale(layout.ClientHeight) + 2 * border_};
   AdjustWindowRectEx(&r, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  const DWORD exStyle = WS_EX_CONTROLPARENT | (layout.StayOnTop ? WS_EX_TOPMOST : 0);
+  hwnd_ = CreateWindowExW(exStyle, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -116,8 +117,10 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     const auto childId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + row.Id));
     switch (row.Kind) {
       case ControlKind::Panel:
-      case ControlKind::Animation:
         break;  // a plain area of the window's colour
+      case ControlKind::Animation:
+        c->Button = Animation::Create(hwnd_, b, row.Picture, row.Width, childId);
+        break;
       case ControlKind::Memo:
         c->Button = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE |
@@ -534,6 +537,11 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SETCURSOR:
       if (ApplyScreenCursor()) return TRUE;
+      // The window's own cursor, over its controls too (they ask it first).
+      if (layout_.Cursor == TCursor::crHourGlass && LOWORD(lp) == HTCLIENT) {
+        ::SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
       break;
     case WM_HELP:
       return TRUE;  // F1 is taken from the key itself

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "ui/Application.h"
+#include "ui/win32/Win32InfoForm.h"
 #include "ui/win32/Win32Style.h"
 #include "ui/win32/Win32Util.h"
 
@@ -84,6 +85,8 @@ LRESULT Win32MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 Win32FrontEnd::~Win32FrontEnd() {
+  HideInfo();
+  SetInfoEnvironment({});
   help::SetHelpErrorBox(nullptr);
   Application.OnTerminate = nullptr;
   g_main = nullptr;
@@ -94,6 +97,7 @@ void Win32FrontEnd::InitApplication() {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
   help::SetHelpErrorBox(&helpErrorBox_);
+  InstallInfoEnvironment();
   Application.OnTerminate = [] { PostQuitMessage(0); };
 }
 

@@ -2,6 +2,7 @@
 
 #include <wincodec.h>
 
+#include <memory>
 #include <vector>
 
 namespace ui::win32 {
@@ -103,6 +104,129 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y) {
              blend);
   SelectObject(mem, old);
   DeleteDC(mem);
+}
+
+void DrawPicturePart(HDC dc, const Picture& picture, const RECT& target, const RECT& source) {
+  if (picture.Empty()) return;
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, picture.Bitmap.Get());
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
+             mem, source.left, source.top, source.right - source.left, source.bottom - source.top,
+             blend);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+namespace {
+constexpr wchar_t kAnimationClass[] = L"SkdAnimation";
+constexpr UINT_PTR kAnimationTimer = 1;
+}  // namespace
+
+Animation::Animation(const std::string& strip, int frameWidth)
+    : strip_(LoadPicture(strip)), frameWidth_(frameWidth) {
+  if (frameWidth_ > 0 && !strip_.Empty()) frames_ = strip_.Width / frameWidth_;
+}
+
+HWND Animation::Create(HWND parent, const RECT& bounds, const std::string& strip, int frameWidth,
+                       HMENU id) {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &Animation::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
+    wc.lpszClassName = kAnimationClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  std::unique_ptr<Animation> control(new Animation(strip, frameWidth));
+  HWND h = CreateWindowExW(0, kAnimationClass, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
+                           bounds.right - bounds.left, bounds.bottom - bounds.top, parent, id,
+                           GetModuleHandleW(nullptr), control.get());
+  if (!h) return nullptr;
+  control->ownedByWindow_ = true;  // freed when the window goes
+  control.release();
+  return h;
+}
+
+Animation* Animation::From(HWND window) {
+  wchar_t name[32] = {};
+  if (!window || !GetClassNameW(window, name, 32) || lstrcmpW(name, kAnimationClass) != 0)
+    return nullptr;
+  return reinterpret_cast<Animation*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void Animation::SetActive(bool active) {
+  if (active == active_ || !hwnd_) return;
+  if (active && frames_ > 1) {
+    active_ = true;
+    stepped_ = GetTickCount64();
+    SetTimer(hwnd_, kAnimationTimer, kFrameMs, nullptr);
+  } else if (!active) {
+    active_ = false;  // stays on the frame it shows
+    KillTimer(hwnd_, kAnimationTimer);
+  }
+}
+
+void Animation::Step(int frames) {
+  frame_ = (frame_ + frames) % frames_;
+  stepped_ = GetTickCount64();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Animation::CatchUp() {
+  if (!active_) return;
+  const ULONGLONG due = (GetTickCount64() - stepped_) / kFrameMs;
+  if (due == 0) return;
+  Step(static_cast<int>(due % static_cast<ULONGLONG>(frames_)));
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW);
+}
+
+void Animation::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (frames_ <= 0) {
+    // No picture: the parent's colour, as its other controls get it.
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        GetParent(hwnd_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+        reinterpret_cast<LPARAM>(hwnd_)));
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  const RECT source{frame_ * frameWidth_, 0, (frame_ + 1) * frameWidth_, strip_.Height};
+  DrawPicturePart(dc, strip_, client, source);
+}
+
+LRESULT CALLBACK Animation::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<Animation*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = h;
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Animation*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(h, msg, wp, lp);
+  switch (msg) {
+    case WM_TIMER:
+      if (wp == kAnimationTimer && self->active_) self->Step(1);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      self->Paint(dc);
+      EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      KillTimer(h, kAnimationTimer);
+      SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+      if (self->ownedByWindow_) delete self;
+      return DefWindowProcW(h, msg, wp, lp);
+  }
+  return DefWindowProcW(h, msg, wp, lp);
 }
 
 }  // namespace ui::win32
