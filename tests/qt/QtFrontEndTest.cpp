@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -19,7 +20,9 @@
 #include "help/Help.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
+#include "ui/F_FBInstallHelp.h"
 #include "ui/F_SelSrv.h"
+#include "ui/F_Ver.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/QtInfoForm.h"
 #include "ui/qt/QtMainWindow.h"
@@ -348,6 +351,72 @@ class QtFrontEndTest : public QObject {
       QTimer::singleShot(50, [&] { QTest::mouseClick(cancel, Qt::LeftButton); });
     });
     QCOMPARE(form.ShowModal(), int(dialogs::mrCancel));
+  }
+
+  void versionDialog() {
+    QList<int> topics;
+    help::HelpProvider = std::make_unique<RecordingProvider>(&topics);
+    bool checked = false;
+    OnNextModal([&](QWidget* w) {
+      auto* form = qobject_cast<QtForm*>(w);
+      QVERIFY(form);
+      auto closeOnFailure = qScopeGuard([&] { if (!checked) form->close(); });
+      QCOMPARE(form->windowTitle(), QStringLiteral("О версии InterBase"));
+      QCOMPARE(form->size(), QSize(369, 229));
+      auto* ver = qobject_cast<QLabel*>(form->Control(ver::VerLabel));
+      QCOMPARE(ver->text(), QStringLiteral("5"));
+      QCOMPARE(ver->pos(), QPoint(72, 128));
+      auto* label2 = qobject_cast<QLabel*>(form->Control(ver::Label2));
+      QCOMPARE(label2->text(), QStringLiteral("На данном компьютере установлен InerBase версии"));
+      QCOMPARE(form->Control(ver::CancelButton)->geometry(), QRect(152, 192, 75, 25));
+      // Help and F1 leave the dialog open; Escape answers "Нет".
+      QTest::mouseClick(form->Control(ver::HelpButton), Qt::LeftButton);
+      QTest::keyClick(form, Qt::Key_F1);
+      QVERIFY(form->isVisible());
+      checked = true;
+      QTest::keyClick(form, Qt::Key_Escape);
+    });
+    QVERIFY(!ShowVerDialog(dialogs_, "5"));
+    QVERIFY(checked);
+    QCOMPARE(topics, (QList<int>{100, 100}));
+
+    OnNextModal([](QWidget* w) {
+      QTest::mouseClick(qobject_cast<QtForm*>(w)->Control(ver::OkButton), Qt::LeftButton);
+    });
+    QVERIFY(ShowVerDialog(dialogs_, "???"));
+  }
+
+  void firebirdNotice() {
+    QList<int> topics;
+    help::HelpProvider = std::make_unique<RecordingProvider>(&topics);
+    bool checked = false;
+    OnNextModal([&](QWidget* w) {
+      auto* form = qobject_cast<QtForm*>(w);
+      QVERIFY(form);
+      auto closeOnFailure = qScopeGuard([&] { if (!checked) form->close(); });
+      QCOMPARE(form->windowTitle(), QStringLiteral("Полезная информация"));
+      QCOMPARE(form->size(), QSize(336, 171));
+      QCOMPARE(QApplication::focusWidget(), form->Control(fbhelp::HelpBtn));
+      auto* label = qobject_cast<QLabel*>(form->Control(fbhelp::Label1));
+      QVERIFY(label->text().startsWith(
+          QStringLiteral("Перед установкой сервера FireBird Вы можете\nознакомиться  с  информацией")));
+      QCOMPARE(form->Control(fbhelp::Image1)->geometry(), QRect(8, 16, 32, 32));
+      QTest::mouseClick(form->Control(fbhelp::HelpBtn), Qt::LeftButton);
+      QVERIFY(form->isVisible());
+      // Escape does nothing: no button is the cancel button.
+      QTest::keyClick(form, Qt::Key_Escape);
+      QVERIFY(form->isVisible());
+      checked = true;
+      form->close();  // the frame's close box
+    });
+    QVERIFY(!ShowFBInstallHelp(dialogs_));
+    QVERIFY(checked);
+    QCOMPARE(topics, QList<int>{200});
+
+    OnNextModal([](QWidget* w) {
+      QTest::mouseClick(qobject_cast<QtForm*>(w)->Control(fbhelp::ContinueBtn), Qt::LeftButton);
+    });
+    QVERIFY(ShowFBInstallHelp(dialogs_));
   }
 
   void selectServerContinueWithEachVariant() {

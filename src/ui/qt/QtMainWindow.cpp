@@ -27,7 +27,7 @@ void QtMainWindow::Attach(TSKDSetupForm& form) {
   };
   for (auto [id, handler] : clicks) {
     auto* button = qobject_cast<FlatImageButton*>(Control(id));
-    connect(button, &QAbstractButton::clicked, this, [&form, handler = handler] { (form.*handler)(); });
+    connect(button, &QAbstractButton::clicked, this, [&form, handler = handler] { form.Perform(handler); });
   }
 }
 

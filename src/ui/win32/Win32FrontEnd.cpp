@@ -47,9 +47,9 @@ Win32MainWindow::Win32MainWindow(dialogs::IDialogs& dialogs)
 void Win32MainWindow::Attach(TSKDSetupForm& form) {
   form_ = &form;
   timer1_.OnTick = [&form] { form.Timer1Timer(); };
-  OnClick[SoftSetupRXSB] = [&form] { form.SoftSetupRXSBClick(); };
-  OnClick[ViewRxSB] = [&form] { form.ViewRxSBClick(); };
-  OnClick[DocRxSB] = [&form] { form.DocRxSBClick(); };
+  OnClick[SoftSetupRXSB] = [&form] { form.Perform(&TSKDSetupForm::SoftSetupRXSBClick); };
+  OnClick[ViewRxSB] = [&form] { form.Perform(&TSKDSetupForm::ViewRxSBClick); };
+  OnClick[DocRxSB] = [&form] { form.Perform(&TSKDSetupForm::DocRxSBClick); };
 }
 
 void Win32MainWindow::Show(int showCommand) {
