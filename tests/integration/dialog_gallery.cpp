@@ -26,7 +26,9 @@
 
 #include "ui/Application.h"
 #include "ui/F_Info.h"
+#include "ui/F_FBInstallHelp.h"
 #include "ui/F_SelSrv.h"
+#include "ui/F_Ver.h"
 #include "ui/_Dialogs.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/QtForm.h"
@@ -89,6 +91,11 @@ int main(int argc, char** argv) {
     const std::string name = argv[2];
     dialogs::TModalFormRequest request;
     if (name == "SelectServerForm") request.Layout = &ui::SelectServerLayout();
+    if (name == "VerForm") {
+      request.Layout = &ui::VerLayout();
+      request.Texts = {{ui::ver::VerLabel, "5"}};
+    }
+    if (name == "FBInstallHelpForm") request.Layout = &ui::FBInstallHelpLayout();
     if (!request.Layout) return Usage();
     request.OnClick = [](int id) { std::printf("click %d\n", id); std::fflush(stdout); };
     ui::qt::QtDialogs shown;

@@ -90,4 +90,39 @@ pid=$LAST_PID
 win=$(wait_window 'Установка библиотек ...' "$WAIT" "$pid")
 screenshot "$win" "$SHOT_DIR/qt_info.png"
 assert_exit "$pid" 0
+
+log "version dialog: Escape answers No"
+start_prog "$GALLERY" --form VerForm
+pid=$LAST_PID out=$LAST_OUT
+win=$(wait_window 'О версии InterBase' "$WAIT" "$pid")
+screenshot "$win" "$SHOT_DIR/qt_version_dialog.png"
+send_keys "$win" Escape
+assert_exit "$pid" 0
+grep -qx '2 -1' "$out" || fail "version dialog ended with: $(cat "$out")"
+
+log "server notice: Escape does nothing, the close box cancels"
+start_prog "$GALLERY" --form FBInstallHelpForm
+pid=$LAST_PID out=$LAST_OUT
+win=$(wait_window 'Полезная информация' "$WAIT" "$pid")
+screenshot "$win" "$SHOT_DIR/qt_firebird_notice.png"
+send_keys "$win" Escape
+sleep 0.5
+assert_running "$pid" "Escape closed the notice"
+send_keys "$win" alt+F4
+assert_exit "$pid" 0
+grep -qx '2 -1' "$out" || fail "notice ended with: $(cat "$out")"
+
+log "one question of each database command"
+ib=$'На Вашем компьютере уже установлен InterBase/FireBird\n(версия 2.5).\nПродолжить установку?'
+db=$'Путь к базе данных НЕ ДОЛЖЕН содержать символы национальной\nкодировки (проще говоря, русские буквы!) - в этом случае возможны\nпроблемы с функционированием сервисов InterBase/FireBird (упаковка\nбазы данных и т.п.).\n\nПожалуйста, установливайте базу данных по пути, содержащем\n                  ТОЛЬКО АНГЛИЙСКИЕ БУКВЫ!'
+for q in "ib 3 3 Подтвердите" "db 0 4 Предупреждение"; do
+  read -r name kind buttons caption <<<"$q"
+  [[ $name == ib ]] && text=$ib || text=$db
+  start_prog "$GALLERY" "$kind" "$buttons" "$text" "$DISC_NAME"
+  pid=$LAST_PID
+  dlg=$(wait_window "$caption" "$WAIT" "$pid")
+  screenshot "$dlg" "$SHOT_DIR/qt_question_$name.png"
+  send_keys "$dlg" Escape
+  assert_exit "$pid" 0
+done
 log ok

@@ -13,7 +13,10 @@
 #include "platform/TextDecode.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
+#include "help/Help.h"
+#include "ui/F_FBInstallHelp.h"
 #include "ui/F_SelSrv.h"
+#include "ui/F_Ver.h"
 #include "ui/Main.h"
 #include "ui/win32/Win32FrontEnd.h"
 #include "ui/win32/Win32InfoForm.h"
@@ -575,6 +578,107 @@ TEST_F(Win32FrontEnd, DatabasePictures) {
     ASSERT_FALSE(p.Empty()) << c.name;
     EXPECT_EQ(p.Width, c.w);
     EXPECT_EQ(p.Height, c.h);
+  }
+}
+
+struct TopicRecorder : help::THelpProvider {
+  std::vector<int>* topics;
+  explicit TopicRecorder(std::vector<int>* t) : topics(t) {}
+  bool Loaded() const override { return true; }
+  void ShowContents() override {}
+  void ShowTopic(std::int32_t c) override { topics->push_back(c); }
+};
+
+TEST_F(Win32FrontEnd, VersionDialog) {
+  std::vector<int> topics;
+  help::HelpProvider = std::make_unique<TopicRecorder>(&topics);
+  std::wstring verText;
+  RECT client{};
+  bool stillOpen = false;
+  OnNextForm(L"О версии InterBase", [&](HWND h) {
+    GetClientRect(h, &client);
+    SaveShot(h, "win32_version_dialog.bmp");
+    // Help and F1 leave it open; Escape answers "Нет".
+    SendMessageW(GetDlgItem(h, 200 + ver::HelpButton), BM_CLICK, 0, 0);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_F1, 1);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+    stillOpen = IsWindowVisible(h) != 0;
+  });
+  EXPECT_FALSE(ShowVerDialog(dialogs_, "5"));
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(client.right, 369);
+  EXPECT_EQ(client.bottom, 229);
+  EXPECT_EQ(topics, (std::vector<int>{100, 100}));
+
+  OnNextForm(L"О версии InterBase", [](HWND h) {
+    PostMessageW(GetDlgItem(h, 200 + ver::OkButton), BM_CLICK, 0, 0);
+  });
+  EXPECT_TRUE(ShowVerDialog(dialogs_, "???"));
+  help::HelpProvider.reset();
+}
+
+TEST_F(Win32FrontEnd, VersionLabelTakesTheText) {
+  Win32Form form(VerLayout());
+  form.SetText(ver::VerLabel, "12");
+  const RECT r = form.ControlRect(ver::VerLabel);
+  EXPECT_EQ(r.left, 72);
+  EXPECT_EQ(r.top, 128);
+  EXPECT_GT(r.right - r.left, 0);
+}
+
+TEST_F(Win32FrontEnd, FirebirdNotice) {
+  std::vector<int> topics;
+  help::HelpProvider = std::make_unique<TopicRecorder>(&topics);
+  HWND focused = nullptr, helpBtn = nullptr;
+  RECT client{};
+  OnNextForm(L"Полезная информация", [&](HWND h) {
+    GetClientRect(h, &client);
+    focused = GetFocus();
+    helpBtn = GetDlgItem(h, 200 + fbhelp::HelpBtn);
+    SaveShot(h, "win32_firebird_notice.bmp");
+    SendMessageW(helpBtn, BM_CLICK, 0, 0);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);  // no cancel button: nothing
+    PostMessageW(h, WM_CLOSE, 0, 0);
+  });
+  EXPECT_FALSE(ShowFBInstallHelp(dialogs_));
+  EXPECT_EQ(focused, helpBtn);
+  EXPECT_EQ(client.right, 336);
+  EXPECT_EQ(client.bottom, 171);
+  EXPECT_EQ(topics, std::vector<int>{200});
+
+  OnNextForm(L"Полезная информация", [](HWND h) {
+    PostMessageW(GetDlgItem(h, 200 + fbhelp::ContinueBtn), BM_CLICK, 0, 0);
+  });
+  EXPECT_TRUE(ShowFBInstallHelp(dialogs_));
+  help::HelpProvider.reset();
+}
+
+TEST_F(Win32FrontEnd, DatabaseCommandQuestions) {
+  struct Case {
+    const char* shot;
+    dialogs::TMsgDlgType kind;
+    dialogs::TMsgDlgButtons buttons;
+    std::string text;
+  } cases[] = {
+      {"win32_question_ib.bmp", dialogs::mtConfirmation, dialogs::mbYesNo,
+       "На Вашем компьютере уже установлен InterBase/FireBird\r(версия 2.5).\rПродолжить "
+       "установку?"},
+      {"win32_question_db.bmp", dialogs::mtWarning, dialogs::mbOKOnly,
+       "Путь к базе данных НЕ ДОЛЖЕН содержать символы национальной\rкодировки (проще говоря, "
+       "русские буквы!) - в этом случае возможны\rпроблемы с функционированием сервисов "
+       "InterBase/FireBird (упаковка\rбазы данных и т.п.).\r\rПожалуйста, установливайте "
+       "базу данных по пути, содержащем\r                  ТОЛЬКО АНГЛИЙСКИЕ БУКВЫ!"},
+  };
+  for (const Case& c : cases) {
+    dialogs::TMessageDialogRequest r;
+    r.Text = c.text;
+    r.Kind = c.kind;
+    r.Buttons = c.buttons;
+    OnNextDialog([&](HWND d) {
+      SaveShot(d, c.shot);
+      PostKey(d, VK_ESCAPE);
+    });
+    dialogs_.ShowMessageDialog(r);
   }
 }
 
