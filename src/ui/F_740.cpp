@@ -39,22 +39,8 @@ constexpr TControlRow kControls[] = {
      false, "", "Close21.bmp", true, 0, Panel2, 2, true},
 };
 
-constexpr TFormLayout kLayout{
-    "About740Form",
-    500,
-    642,
-    true,
-    true,
-    false,
-    false,
-    0,
-    TColor::Sys(SysColor::BtnFace),
-    {"MS Sans Serif", 11, false, 1, TColor::Sys(SysColor::WindowText)},
-    0,
-    true,
-    kControls,
-    "Нет прав на запуск приложения",
-};
+constexpr TFormLayout kLayout =
+    DialogLayout("About740Form", 500, 642, 0, kControls, "Нет прав на запуск приложения");
 
 }  // namespace
 

@@ -29,22 +29,9 @@ constexpr TControlRow kControls[] = {
      nullptr, false, "", "", true, 1, -1, dialogs::mrOk},
 };
 
-constexpr TFormLayout kLayout{
-    "FBInstallHelpForm",
-    336,
-    171,
-    true,
-    true,
-    false,
-    false,
-    0,
-    TColor::Sys(SysColor::BtnFace),
-    {"MS Sans Serif", 11, false, 1, TColor::Sys(SysColor::WindowText)},
-    help::kFBInstallHelpContext,
-    true,
-    kControls,
-    "Полезная информация",
-};
+constexpr TFormLayout kLayout = DialogLayout("FBInstallHelpForm", 336, 171,
+                                               help::kFBInstallHelpContext, kControls,
+                                               "Полезная информация");
 
 }  // namespace
 

@@ -16,24 +16,14 @@ constexpr TControlRow kControls[] = {
      "CopyFiles.png", true, -1},
 };
 
-constexpr TFormLayout kLayout{
-    "InfoForm",
-    288,
-    99,
-    true,
-    false,  // no border icons
-    false,
-    false,
-    0,
-    TColor::Sys(SysColor::BtnFace),
-    {"MS Sans Serif", 11, false, 1, TColor::Sys(SysColor::WindowText)},
-    0,
-    true,
-    kControls,
-    "Установка библиотек ...",
-    true,
-    TCursor::crHourGlass,
-};
+// No border icons, on top, the hourglass over it.
+constexpr TFormLayout kLayout = [] {
+  TFormLayout l = DialogLayout("InfoForm", 288, 99, 0, kControls, "Установка библиотек ...");
+  l.SystemMenu = false;
+  l.StayOnTop = true;
+  l.Cursor = TCursor::crHourGlass;
+  return l;
+}();
 
 TInfoEnvironment g_environment{
     nullptr,

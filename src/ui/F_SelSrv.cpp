@@ -8,7 +8,7 @@ using namespace selsrv;
 
 namespace {
 
-constexpr TFontSpec kNavy{"MS Sans Serif", 11, false, 1, clNavy};
+constexpr TFontSpec kNavy{kDialogFont.Family, kDialogFont.PixelHeight, false, 1, clNavy};
 
 // Variants 2 and 3 share a caption; Label4 under the third reads as its
 // second line.
@@ -62,22 +62,8 @@ constexpr TControlRow kControls[] = {
      nullptr, false, "", "", true, 3, -1, dialogs::mrOk},
 };
 
-constexpr TFormLayout kLayout{
-    "SelectServerForm",
-    402,
-    506,
-    true,
-    true,
-    false,
-    false,
-    0,
-    TColor::Sys(SysColor::BtnFace),
-    {"MS Sans Serif", 11, false, 1, TColor::Sys(SysColor::WindowText)},
-    0,
-    true,
-    kControls,
-    "Выбор сервера для инсталляции",
-};
+constexpr TFormLayout kLayout =
+    DialogLayout("SelectServerForm", 402, 506, 0, kControls, "Выбор сервера для инсталляции");
 
 }  // namespace
 

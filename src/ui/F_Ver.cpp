@@ -31,22 +31,8 @@ constexpr TControlRow kControls[] = {
      "", "", true, 2},
 };
 
-constexpr TFormLayout kLayout{
-    "VerForm",
-    369,
-    229,
-    true,
-    true,
-    false,
-    false,
-    0,
-    TColor::Sys(SysColor::BtnFace),
-    {"MS Sans Serif", 11, false, 1, TColor::Sys(SysColor::WindowText)},
-    help::kVerHelpContext,
-    true,
-    kControls,
-    "О версии InterBase",
-};
+constexpr TFormLayout kLayout =
+    DialogLayout("VerForm", 369, 229, help::kVerHelpContext, kControls, "О версии InterBase");
 
 // F1: the context the window passes; the toolkit starts no help of its own.
 bool FormHelp(std::uint16_t, std::intptr_t Data, bool& CallHelp) {

@@ -82,4 +82,18 @@ struct TFormLayout {
   }
 };
 
+// The font of the program's dialogs: MS Sans Serif 8 pt, default character set.
+inline constexpr TFontSpec kDialogFont{"MS Sans Serif", 11, false, 1,
+                                       TColor::Sys(SysColor::WindowText)};
+
+// A dialog of the program: a fixed frame with the system menu only, the
+// button face, the dialog font, centred on the desktop.
+constexpr TFormLayout DialogLayout(const char* name, int clientWidth, int clientHeight,
+                                   int helpContext, std::span<const TControlRow> controls,
+                                   const char* caption) {
+  return TFormLayout{name,       clientWidth, clientHeight, true,     true,
+                     false,      false,       0,            TColor::Sys(SysColor::BtnFace),
+                     kDialogFont, helpContext, true,         controls, caption};
+}
+
 }  // namespace ui

@@ -257,6 +257,7 @@ TEST_F(DbCommands, ServerCommandStartsTheConfiguredInstaller) {
   form.IBSetupRXSBClick();
   EXPECT_TRUE(dialogs.Shown.empty());
   EXPECT_TRUE(timer.On);
+  WaitForInstaller(form, timer);
 }
 
 // ---------------------------------------------------------- database command
@@ -515,6 +516,7 @@ TEST_F(DbCommands, ConfiguredDatabaseInstallerStarts) {
   form.DBSetupRXSBClick();
   EXPECT_EQ(Texts(), std::vector<std::string>{kPathWarning});
   EXPECT_TRUE(timer.On);
+  WaitForInstaller(form, timer);
 }
 
 // ------------------------------------------------------------ progress window

@@ -132,6 +132,7 @@ TEST_F(Installers, ServerVariantStartsItsOwnInstaller) {
   EXPECT_EQ(form.LastError, 0);
   EXPECT_TRUE(timer.On);  // the started installer is watched
   EXPECT_FALSE(view.Enabled.at(SoftSetupRXSB));
+  WaitForInstaller(form, timer);
 }
 
 TEST_F(Installers, CancelledSelectionReadsAndStartsNothing) {
@@ -251,6 +252,7 @@ TEST_F(Installers, AddOnStartsARealInstaller) {
   form.mnuAdd_Click(AddPrgPopupMenu()[7]);
   EXPECT_TRUE(dialogs.Shown.empty());
   EXPECT_TRUE(timer.On);
+  WaitForInstaller(form, timer);
 }
 
 TEST_F(Installers, DocumentationWithoutDescriptorReportsAnEmptyName) {
@@ -285,6 +287,7 @@ TEST_F(Installers, OptionalSectionsFillTheirDescriptors) {
   EXPECT_TRUE(dialogs.Shown.empty());
   EXPECT_EQ(form.LastError, 0);
   EXPECT_TRUE(timer.On);
+  WaitForInstaller(form, timer);
 }
 
 }  // namespace

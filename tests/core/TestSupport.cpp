@@ -8,6 +8,10 @@
 #include "config/Common.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
+#include "ui/Main.h"
+
+#include <chrono>
+#include <thread>
 
 namespace testing_support {
 
@@ -82,6 +86,13 @@ dialogs::TModalFormResult ScriptedDialogs::RunModalForm(
     for (const auto& row : request.Layout->Controls)
       if (row.Kind == ui::ControlKind::RadioButton && row.Checked) r.CheckedRadio = row.Id;
   return r;
+}
+
+void WaitForInstaller(ui::TSKDSetupForm& form, const ManualTimer& timer) {
+  for (int i = 0; i < 1000 && timer.On; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    form.Timer1Timer();
+  }
 }
 
 CleanState::CleanState() {

@@ -13,6 +13,10 @@
 #include "help/Help.h"
 #include "ui/Forms.h"
 
+namespace ui {
+class TSKDSetupForm;
+}
+
 namespace testing_support {
 
 // setup.ini content as the tests write it. Windows reads a file without a
@@ -101,6 +105,10 @@ class ManualTimer : public ui::ITimer {
   void SetInterval(int ms) override { Period = ms; }
   int Interval() const override { return Period; }
 };
+
+// Ticks the window's monitor until the installer it watches has ended, so a
+// test leaves no child behind.
+void WaitForInstaller(ui::TSKDSetupForm& form, const ManualTimer& timer);
 
 class CountingPump : public ui::IMessagePump {
  public:
