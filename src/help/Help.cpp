@@ -31,6 +31,12 @@ void ShowHelpTopic(std::int32_t context) {
   Dispatch([context](THelpProvider& p) { p.ShowTopic(context); });
 }
 
+bool FormHelp(std::intptr_t Data, bool& CallHelp) {
+  ShowHelpTopic(static_cast<std::int32_t>(Data));
+  CallHelp = false;
+  return false;
+}
+
 void ShowHelpContents() {
   Dispatch([](THelpProvider& p) { p.ShowContents(); });
 }

@@ -41,6 +41,10 @@ void SetHelpErrorBox(IHelpErrorBox* box);
 
 void ShowHelpTopic(std::int32_t context);
 void ShowHelpContents();
+
+// A window's help event on F1: the topic of the context the window passes;
+// the toolkit is told to start no help of its own.
+bool FormHelp(std::intptr_t Data, bool& CallHelp);
 void ReleaseHelp();
 void ShowHelpError(const std::string& text);
 

@@ -25,11 +25,9 @@ constexpr TFormLayout kLayout = [] {
   return l;
 }();
 
-TInfoEnvironment g_environment{
-    nullptr,
-    nullptr,
-    [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-};
+void PlainSleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TInfoEnvironment g_environment{nullptr, nullptr, PlainSleep};
 
 }  // namespace
 
@@ -38,8 +36,7 @@ std::unique_ptr<IInfoForm> InfoForm;
 const TFormLayout& InfoLayout() { return kLayout; }
 
 void SetInfoEnvironment(TInfoEnvironment environment) {
-  if (!environment.Sleep)
-    environment.Sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  if (!environment.Sleep) environment.Sleep = PlainSleep;
   g_environment = std::move(environment);
 }
 

@@ -34,13 +34,6 @@ constexpr TControlRow kControls[] = {
 constexpr TFormLayout kLayout =
     DialogLayout("VerForm", 369, 229, help::kVerHelpContext, kControls, "О версии InterBase");
 
-// F1: the context the window passes; the toolkit starts no help of its own.
-bool FormHelp(std::uint16_t, std::intptr_t Data, bool& CallHelp) {
-  help::ShowHelpTopic(static_cast<std::int32_t>(Data));
-  CallHelp = false;
-  return false;
-}
-
 }  // namespace
 
 const TFormLayout& VerLayout() { return kLayout; }
@@ -52,9 +45,9 @@ bool ShowVerDialog(dialogs::IDialogs& dialogs, const std::string& IBVer) {
   request.OnClick = [](int control) {
     if (control == HelpButton) help::ShowHelpTopic(kLayout.HelpContext);
   };
-  request.OnHelp = [](std::int32_t context) {
+  request.OnHelp = [](std::int32_t context) {  // FormHelp
     bool callHelp = true;
-    FormHelp(0, context, callHelp);
+    help::FormHelp(context, callHelp);
   };
   const dialogs::TModalFormResult shown = dialogs.RunModalForm(request);
   if (!shown.Created) {

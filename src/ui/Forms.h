@@ -77,8 +77,8 @@ struct TFormDeps {
   IMessagePump& Pump;
   dialogs::IDialogs& Dialogs;
   ILauncher& Launcher;
-  // The registry the server detection reads; empty: the platform's.
-  platform::RegistryFactory Registry = {};
+  // The registry the server detection reads.
+  platform::RegistryFactory Registry = platform::CreateRegistryReader;
   // The client library and service the probe uses.
   dbserver::TProbeSettings Probe = dbserver::DefaultProbeSettings();
   TServiceAttach Attach = dbserver::AttachService;

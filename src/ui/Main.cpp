@@ -68,9 +68,7 @@ void TSKDSetupForm::FormDestroy() {
 }
 
 bool TSKDSetupForm::FormHelp(std::uint16_t, std::intptr_t Data, bool& CallHelp) {
-  help::ShowHelpTopic(static_cast<std::int32_t>(Data));
-  CallHelp = false;
-  return false;
+  return help::FormHelp(Data, CallHelp);
 }
 
 void TSKDSetupForm::CloseBitBtnClick() { deps_.View.RequestClose(); }
@@ -118,8 +116,10 @@ void TSKDSetupForm::Timer1Timer() {
   EnableSetup(true);
 }
 
-void TSKDSetupForm::SoftSetupRXSBClick() {
-  if (!RunSetup(common::SoftSetup.SetupFile)) ReportLaunchError(common::SoftSetup.SetupName, false);
+void TSKDSetupForm::SoftSetupRXSBClick() { RunSetupRec(common::SoftSetup); }
+
+void TSKDSetupForm::RunSetupRec(const TSetupRec& rec) {
+  if (!RunSetup(rec.SetupFile)) ReportLaunchError(rec.SetupName, false);
 }
 
 bool TSKDSetupForm::ReportLaunchError(const std::string& name, bool ask) {
@@ -156,31 +156,26 @@ void TSKDSetupForm::DocRxSBClick() {
 
 // The disc's installers are named relative to the program directory; the
 // value is put behind it as read.
-void TSKDSetupForm::ServerSetupRXSBClick() {
-  const int n = SelectServer(deps_.Dialogs);
-  if (n == 0) return;
-  const std::string location = inif::GetSrvLocation(n);
+void TSKDSetupForm::RunDiscInstaller(const std::string& location, const std::string& name) {
   if (location.empty()) {
     MessageDlg(deps_.Dialogs, consts::SNoInstallerLocation, mtError, mbOKOnly);
     return;
   }
-  if (!RunSetup(common::ProgramDir + location))
-    ReportLaunchError(consts::SHardwareServerName, false);
+  if (!RunSetup(common::ProgramDir + location)) ReportLaunchError(name, false);
+}
+
+void TSKDSetupForm::ServerSetupRXSBClick() {
+  const int n = SelectServer(deps_.Dialogs);
+  if (n == 0) return;
+  RunDiscInstaller(inif::GetSrvLocation(n), consts::SHardwareServerName);
 }
 
 void TSKDSetupForm::mnuAdd_Click(const TMenuItem& Sender) {
   if (!Sender.Caption) return;  // the separator
-  const std::string location = inif::GetAddLocation(Sender.Tag);
-  if (location.empty()) {
-    MessageDlg(deps_.Dialogs, consts::SNoInstallerLocation, mtError, mbOKOnly);
-    return;
-  }
-  if (!RunSetup(common::ProgramDir + location)) ReportLaunchError(Sender.Caption, false);
+  RunDiscInstaller(inif::GetAddLocation(Sender.Tag), Sender.Caption);
 }
 
-void TSKDSetupForm::DocSetupRXSBClick() {
-  if (!RunSetup(common::DocSetup.SetupFile)) ReportLaunchError(common::DocSetup.SetupName, false);
-}
+void TSKDSetupForm::DocSetupRXSBClick() { RunSetupRec(common::DocSetup); }
 
 void TSKDSetupForm::Perform(void (TSKDSetupForm::*command)()) {
   try {
@@ -188,13 +183,6 @@ void TSKDSetupForm::Perform(void (TSKDSetupForm::*command)()) {
   } catch (const std::exception& e) {
     Application.ShowException(deps_.Dialogs, e);
   }
-}
-
-void TSKDSetupForm::DetectServer() {
-  if (deps_.Registry)
-    dbserver::DetectServer(deps_.Registry);
-  else
-    dbserver::DetectServer();
 }
 
 namespace {
@@ -229,7 +217,7 @@ bool TSKDSetupForm::ProbeServer() {
 }
 
 void TSKDSetupForm::IBSetupRXSBClick() {
-  DetectServer();
+  dbserver::DetectServer(deps_.Registry);
   if (dbserver::ServerInstalled()) {
     const std::string version =
         dbserver::ServerVersion.empty()
@@ -240,7 +228,7 @@ void TSKDSetupForm::IBSetupRXSBClick() {
     if (MessageDlg(deps_.Dialogs, question, mtConfirmation, mbYesNo) != mrYes) return;
   }
   if (!ShowFBInstallHelp(deps_.Dialogs)) return;
-  if (!RunSetup(common::IBSetup.SetupFile)) ReportLaunchError(common::IBSetup.SetupName, false);
+  RunSetupRec(common::IBSetup);
 }
 
 bool TSKDSetupForm::Ask(const std::string& text) {
@@ -250,7 +238,7 @@ bool TSKDSetupForm::Ask(const std::string& text) {
 void TSKDSetupForm::DBSetupRXSBClick() {
   MessageDlg(deps_.Dialogs, consts::SDbPathWarning, mtWarning, mbOKOnly);
 
-  DetectServer();
+  dbserver::DetectServer(deps_.Registry);
   const bool installed = dbserver::ServerInstalled();
   if (installed) {
     const std::int32_t major = dbserver::ServerMajorVersion;
@@ -288,7 +276,7 @@ void TSKDSetupForm::DBSetupRXSBClick() {
       return;
   }
 
-  if (!RunSetup(common::DBSetup.SetupFile)) ReportLaunchError(common::DBSetup.SetupName, false);
+  RunSetupRec(common::DBSetup);
 }
 
 bool TSKDSetupForm::CopyLibraries() {

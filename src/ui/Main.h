@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/Common.h"
 #include "platform/Process.h"
 
 #include "ui/Forms.h"
@@ -88,7 +89,10 @@ class TSKDSetupForm {
   std::int32_t LastError = 0;
 
  private:
-  void DetectServer();
+  // An installer the setup.ini names relative to the program directory.
+  void RunDiscInstaller(const std::string& location, const std::string& name);
+  // A descriptor's installer, reported under its name when it cannot start.
+  void RunSetupRec(const TSetupRec& rec);
   bool Ask(const std::string& text);
   // False: the operator chose to end the command after a failed copy.
   bool CopyLibraries();

@@ -95,17 +95,6 @@ Picture LoadPicture(const std::string& name, bool greyed) {
   return pic;
 }
 
-void DrawPicture(HDC dc, const Picture& picture, int x, int y) {
-  if (picture.Empty()) return;
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, picture.Bitmap.Get());
-  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, picture.Width, picture.Height, mem, 0, 0, picture.Width, picture.Height,
-             blend);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-}
-
 void DrawPicturePart(HDC dc, const Picture& picture, const RECT& target, const RECT& source) {
   if (picture.Empty()) return;
   HDC mem = CreateCompatibleDC(dc);
@@ -116,6 +105,11 @@ void DrawPicturePart(HDC dc, const Picture& picture, const RECT& target, const R
              blend);
   SelectObject(mem, old);
   DeleteDC(mem);
+}
+
+void DrawPicture(HDC dc, const Picture& picture, int x, int y) {
+  DrawPicturePart(dc, picture, {x, y, x + picture.Width, y + picture.Height},
+                  {0, 0, picture.Width, picture.Height});
 }
 
 namespace {
