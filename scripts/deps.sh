@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing;
-# arguments name further packages.
+# arguments name further packages (name:arch for another architecture, which
+# is enabled first).
+#
+# SKD_POLICY_RC names the file that keeps package scripts from starting
+# services (default /usr/sbin/policy-rc.d); the tests point it elsewhere.
 set -euo pipefail
+policy=${SKD_POLICY_RC:-/usr/sbin/policy-rc.d}
 packages=("$@"
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev libgtest-dev googletest
@@ -13,21 +18,35 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "missing packages: ${missing[*]} (run as root to install them)" >&2
-    exit 1
-  fi
-  echo "installing: ${missing[*]}"
-  apt-get update -qq
-  # The tests run a private Firebird instance of their own; the machine's
-  # server must not be started by the package's install scripts.
-  guard=
-  if [[ ! -e /usr/sbin/policy-rc.d ]]; then
-    guard=/usr/sbin/policy-rc.d
-    printf '#!/bin/sh\nexit 101\n' >"$guard" && chmod 755 "$guard"
-    trap 'rm -f "$guard"' EXIT
-  fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  [[ -n $guard ]] && rm -f "$guard"
+((${#missing[@]})) || exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
 fi
+echo "installing: ${missing[*]}"
+native=$(dpkg --print-architecture)
+for p in "${missing[@]}"; do
+  [[ $p == *:* ]] || continue
+  arch=${p##*:}
+  if [[ $arch != "$native" ]] && ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    dpkg --add-architecture "$arch"
+  fi
+done
+apt-get update -qq
+# The tests run a private Firebird instance of their own; the machine's
+# server must not be started by the package's install scripts. A policy file
+# that is already there is left exactly as it is.
+guard=
+if [[ ! -e $policy ]]; then
+  guard=$policy
+  trap 'rm -f "$guard"' EXIT
+  printf '#!/bin/sh\nexit 101\n' >"$guard"
+  chmod 755 "$guard"
+fi
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [[ -n $guard ]]; then
+  rm -f "$guard"
+fi
+trap - EXIT
+exit 0

@@ -12,6 +12,11 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 scripts/deps.sh || exit 1
 
+# Every process of this run carries the mark, so that any one left running
+# at the end can be found.
+export SKD_TEST_RUN=$$.$(date +%s%N)
+source scripts/procs.sh
+
 declare -a summary
 status=0
 lane() {  # lane <name> <command...>
@@ -46,6 +51,24 @@ lane default build_and_test default
 lane asan build_and_test asan
 lane wine scripts/test-wine.sh
 lane fuzz fuzz
+
+# Nothing the run started may outlive it: a moment for what is ending, then
+# each one left is named, ended, and fails the run.
+left=
+for _ in $(seq 30); do
+  left=$(procs_marked "SKD_TEST_RUN=$SKD_TEST_RUN" "$root/build" "${TMPDIR:-/tmp}/skd-it.")
+  [[ -z $left ]] && break
+  sleep 0.1
+done
+if [[ -n $left ]]; then
+  # shellcheck disable=SC2086 # one id per word
+  summary+=("left running: FAILED" "$(procs_describe $left)")
+  # shellcheck disable=SC2086
+  procs_end $left
+  status=1
+else
+  summary+=("left running: none")
+fi
 
 echo
 echo "=== summary"

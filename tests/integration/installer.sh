@@ -9,13 +9,18 @@ disc=$IT_TMP/disc
 stage_disc "$disc"
 ran=$IT_TMP/ran
 release=$IT_TMP/release
-# Runs until the test lets it end, however slow the machine.
-cat >"$disc/Install/setup.sh" <<SH
+# Runs until the test lets it end, however slow the machine, but never
+# longer than the test may last: a missed release cannot leave it behind.
+write_installer() {  # write_installer <release file>
+  cat >"$disc/Install/setup.sh" <<SH
 #!/bin/sh
 echo started >> '$ran'
-while [ ! -e '$release' ]; do sleep 0.1; done
+n=0
+while [ ! -e '$1' ] && [ \$n -lt 1200 ]; do sleep 0.1; n=\$((n + 1)); done
 SH
-chmod +x "$disc/Install/setup.sh"
+  chmod +x "$disc/Install/setup.sh"
+}
+write_installer "$release"
 
 count() { [[ -e $ran ]] && wc -l <"$ran" || echo 0; }
 wait_count() {
@@ -69,12 +74,7 @@ wait_no_window 'Ошибка'
 assert_running "$menu" "after the report"
 
 log "closing the menu leaves a running installer running"
-cat >"$disc/Install/setup.sh" <<SH
-#!/bin/sh
-echo started >> '$ran'
-while [ ! -e '$release.2' ]; do sleep 0.1; done
-SH
-chmod +x "$disc/Install/setup.sh"
+write_installer "$release.2"
 click_install "$main"
 wait_count 3
 send_keys "$main" alt+F4

@@ -44,6 +44,9 @@ it_cleanup() {
     for _ in $(seq 30); do is_running "$pid" || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null || true
   done
+  # What those started in turn (installers, openers) and anything else
+  # running from this test's folder.
+  procs_end $(procs_marked "" "$IT_TMP")
   [[ -n ${XSESSION_XVFB:-} ]] && xsession_stop
   rm -rf "$IT_TMP"
   exit "$rc"
@@ -54,6 +57,8 @@ trap 'exit 143' TERM
 
 # shellcheck source=../../scripts/xsession.sh
 source "$SOURCE_DIR/scripts/xsession.sh"
+# shellcheck source=../../scripts/procs.sh
+source "$SOURCE_DIR/scripts/procs.sh"
 
 # Two tests starting at once can pick the same display number, and one Xvfb
 # then loses the lock while looking alive; starts are therefore taken in turn
