@@ -1,10 +1,12 @@
-# Cross build for 64-bit Windows with Debian's MinGW-w64 (posix threads, so
-# that std::thread and std::mutex exist). Tests run under Wine through
-# scripts/wine.sh.
+# Cross build for 32-bit Windows (i686, PE32) with Debian's MinGW-w64 (posix
+# threads, so that std::thread and std::mutex exist). A 32-bit program runs on
+# 32-bit and 64-bit Windows alike, and sees the registry view and the client
+# library that 32-bit server installers write. Tests run under Wine's WoW64
+# through scripts/wine.sh.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(SKD_MINGW_TRIPLE x86_64-w64-mingw32)
+set(SKD_MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${SKD_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${SKD_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${SKD_MINGW_TRIPLE}-windres)

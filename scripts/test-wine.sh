@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 start=$(date +%s)
 
-scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 locales || exit 1
+scripts/deps.sh g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine locales || exit 1
 
 build=$root/build/mingw
 cmake --preset mingw >/dev/null || exit 1
@@ -23,6 +23,13 @@ log=$build/ctest.log
 ctest --preset mingw -j2 --repeat until-pass:2 2>&1 | tee "$log"
 [[ ${PIPESTATUS[0]} -eq 0 ]] || status=1
 
+# Wine keeps a session alive for a while after its last program; end them.
+for prefix in "$build"/wineprefix*; do
+  [[ -d $prefix ]] || continue
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
+  WINEPREFIX=$prefix timeout 30 /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 || true
+done
+
 # Only DLLs that every Windows has: libgcc, libstdc++ and winpthread must be
 # linked in, not shipped.
 system_dll='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|version|ws2_32|msvcrt|ucrtbase|ntdll|bcrypt|crypt32|rpcrt4|secur32|winmm|imm32|uxtheme|dwmapi|setupapi|userenv|msimg32|windowscodecs|api-ms-win-[a-z0-9-]+)\.dll$'
@@ -34,7 +41,7 @@ done
 echo
 echo "=== imports"
 for exe in "$build/src/app/skdsetup.exe" "$build/tests/core/core_tests.exe" "$build/tests/wine/profile_diff.exe"; do
-  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -fu)
+  dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -fu)
   echo "$(basename "$exe"): $(echo $dlls)"
   while read -r dll; do
     [[ -z $dll ]] && continue

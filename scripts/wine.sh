@@ -21,9 +21,11 @@ if (($# < 1)); then
   exit 2
 fi
 
-wine=/usr/lib/wine/wine64
+# The loader that runs 32-bit programs (and 64-bit ones) in a 64-bit prefix,
+# as 64-bit Windows does; it needs wine32:i386 beside wine64.
+wine=/usr/lib/wine/wine
 wineserver=/usr/lib/wine/wineserver
-[[ -x $wine ]] || { echo "wine.sh: $wine not found (apt-get install wine64)" >&2; exit 2; }
+[[ -x $wine ]] || { echo "wine.sh: $wine not found (apt-get install wine64 wine32:i386)" >&2; exit 2; }
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver)
 
 prefix=${SKD_WINEPREFIX:-$PWD/build/mingw/wineprefix}

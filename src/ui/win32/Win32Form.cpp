@@ -206,17 +206,18 @@ int Win32Form::CheckedRadio() const {
   return -1;
 }
 
+namespace {
+// A window callback: stdcall on 32-bit Windows, so not a lambda.
+BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM lp) {
+  if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+}  // namespace
+
 void RunModalLoop(HWND window, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& preview) {
   std::vector<HWND> disabled;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND h, LPARAM lp) -> BOOL {
-        if (IsWindowVisible(h) && IsWindowEnabled(h))
-          reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&disabled));
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
   for (HWND h : disabled)
     if (h != window) EnableWindow(h, FALSE);
   MSG m;
