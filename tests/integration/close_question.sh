@@ -11,8 +11,7 @@ menu=$LAST_PID
 main=$(wait_window "$DISC_NAME")
 
 log "Alt+F4, then Esc answers No"
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 assert_dialog_copy "$q" "$(dialog_dump "$CLOSE_CAPTION" 'Закрыть программу?' 'Да   Нет   ')"
 send_keys "$q" Escape
 wait_no_window "$CLOSE_CAPTION"
@@ -20,8 +19,7 @@ assert_running "$menu" "after No"
 [[ -n $(find_windows "$DISC_NAME") ]] || fail "the main window went away after No"
 
 log "Alt+F4 again, then Enter answers Yes, the default"
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 send_keys "$q" Return
 assert_exit "$menu" 0
 log ok

@@ -21,8 +21,7 @@ for round in 1 2; do
 done
 
 # Still answering keys: the close question comes and ends it.
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 send_keys "$q" Return
 assert_exit "$menu" 0
 log ok

@@ -77,8 +77,7 @@ log "closing the menu leaves a running installer running"
 write_installer "$release.2"
 click_install "$main"
 wait_count 3
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 send_keys "$q" Return
 assert_exit "$menu" 0
 pgrep -f "$disc/Install/setup.sh" >/dev/null || fail "the installer ended with the menu"

@@ -171,6 +171,22 @@ wait_no_window() {
   fail "window \"$name\" still shown after ${timeout}s"
 }
 
+# Alt+F4 to the main window until the close question shows, whose id is
+# printed: on a loaded machine a window can be on screen a moment before it
+# takes keys, and that first key is lost.
+ask_close() {
+  local main=$1 q
+  for _ in $(seq 5); do
+    send_keys "$main" alt+F4
+    for _ in $(seq $((WAIT * 2))); do
+      q=$(find_windows "$CLOSE_CAPTION" | head -1)
+      [[ -n $q ]] && { echo "$q"; return 0; }
+      sleep 0.1
+    done
+  done
+  fail "no close question after Alt+F4"
+}
+
 list_windows() {
   local w
   for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do

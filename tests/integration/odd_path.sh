@@ -13,8 +13,7 @@ menu=$LAST_PID
 main=$(wait_window "$DISC_NAME")
 [[ -z $(find_windows 'Ошибка') ]] || fail "an error dialog came up"
 assert_running "$menu" "with the odd path"
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 send_keys "$q" Return
 assert_exit "$menu" 0
 log ok

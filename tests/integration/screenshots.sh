@@ -29,8 +29,7 @@ box=$(wait_window 'Помощь')
 screenshot "$box" "$SHOT_DIR/qt_help_error.png"
 send_keys "$box" Return
 wait_no_window 'Помощь'
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 screenshot "$q" "$SHOT_DIR/qt_close_question.png"
 send_keys "$q" Escape
 wait_no_window "$CLOSE_CAPTION"

@@ -16,8 +16,7 @@ wait_no_window 'Error'
 
 main=$(wait_window "$DISC_NAME")
 assert_running "$menu" "after the style error"
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION")
+q=$(ask_close "$main")
 send_keys "$q" Return
 assert_exit "$menu" 0
 log ok
