@@ -31,6 +31,17 @@ bool StartProcess(const std::string& path, TProcessInformation& info, std::int32
 bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code);
 
 // Opens a file or folder in the shell; above 32 is success, as ShellExecuteW.
+// On POSIX the opener is waited for at most kOpenerWaitMs: one that ends with
+// an error within that time is a failure (31; 2 when it found no file).
 std::intptr_t ShellOpen(const std::string& path);
+
+#ifndef _WIN32
+inline constexpr int kOpenerWaitMs = 1000;
+// A start that failed for a reason no Windows code names: outside the codes
+// the launch report explains, so it reads as a numbered error.
+inline constexpr std::int32_t kOtherStartError = 1359;  // ERROR_INTERNAL_ERROR
+// The Windows error code meaning what `err` (from starting `path`) means.
+std::int32_t WindowsCodeOfErrno(int err, const std::string& path);
+#endif
 
 }  // namespace platform

@@ -44,16 +44,17 @@ void TSKDSetupForm::FormCreate() {
     if (!common::SoftSetup.SetupHint.empty())
       view.SetHint(SoftSetupRXSB, common::SoftSetup.SetupHint);
     common::ServiceDbFile = inif::FindServiceDb();
+    // Optional sections that give the documentation, database server and
+    // database commands their installers. A half-filled one counts as
+    // absent: its location, not put behind the program directory, would
+    // name a file in whatever folder the menu was started from.
+    for (auto [section, rec] : {std::pair{"DOCSETUP", &common::DocSetup},
+                                {"IBSETUP", &common::IBSetup}, {"DBSETUP", &common::DBSetup}})
+      if (!inif::LoadSetupRec(section, "Name", "Location", *rec)) *rec = TSetupRec{};
   } else {
     MessageDlg(deps_.Dialogs, consts::SLoadSetupError, mtError, mbOKOnly);
     Application.Terminate();
   }
-
-  // Optional sections that give the documentation, database server and
-  // database commands their installers; absent, the descriptor stays empty.
-  inif::LoadSetupRec("DOCSETUP", "Name", "Location", common::DocSetup);
-  inif::LoadSetupRec("IBSETUP", "Name", "Location", common::IBSetup);
-  inif::LoadSetupRec("DBSETUP", "Name", "Location", common::DBSetup);
 }
 
 void TSKDSetupForm::FormCloseQuery(bool& CanClose) {

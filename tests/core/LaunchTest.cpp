@@ -353,7 +353,12 @@ TEST_F(RealChildren, ErrorCodes) {
   } cases[] = {
       {"missing.sh", 2},      {"no dir/missing.sh", 3}, {"plain.txt", 5},
       {"noshebang.bin", 11},  {"folder", 5},            {"plain.txt/x", 3},
+      // There, but its interpreter is not: a script saved with CR LF, and one
+      // naming a program nobody has.
+      {"crlf.sh", 11},        {"nointerp.sh", 11},
   };
+  Script("crlf.sh", "#!/bin/sh\r\nexit 0\r\n");
+  Script("nointerp.sh", "#!/no/such/interpreter\nexit 0\n");
   auto form = Make(launcher);
   for (const auto& c : cases) {
     EXPECT_FALSE(form.RunSetup(disc.Dir() + c.relative)) << c.relative;
@@ -362,6 +367,42 @@ TEST_F(RealChildren, ErrorCodes) {
   EXPECT_FALSE(form.RunSetup(""));
   EXPECT_EQ(form.LastError, 3);
   EXPECT_FALSE(timer.On);
+}
+
+// Every errno a start can give means the Windows code of the same reason;
+// none can read as another reason of the report.
+TEST_F(RealChildren, ErrnoMapping) {
+  const std::string missing = disc.Dir() + "missing";
+  const std::pair<int, std::int32_t> mapped[] = {
+      {ENOENT, 2},  {ENOTDIR, 3},  {EACCES, 5},        {EPERM, 5},     {EISDIR, 5},
+      {ENOEXEC, 11}, {ELIBBAD, 11}, {EOVERFLOW, 11},   {EIO, 1117},    {ENOMEM, 8},
+      {EAGAIN, 8},  {ENAMETOOLONG, 206}, {ETXTBSY, 32}, {ELOOP, 1921}, {EMFILE, 4},
+      {ENFILE, 4},  {ENXIO, 21},   {ENODEV, 21},       {ENOMEDIUM, 21}, {EINVAL, 87},
+      {EFAULT, 87}, {E2BIG, 1639},
+  };
+  for (auto [err, code] : mapped) EXPECT_EQ(platform::WindowsCodeOfErrno(err, missing), code) << err;
+  const std::int32_t reasons[] = {2, 3, 5, 11, 740, 1223};
+  for (int err = 1; err < 200; ++err) {
+    if (std::any_of(std::begin(mapped), std::end(mapped), [&](auto m) { return m.first == err; }))
+      continue;
+    const std::int32_t code = platform::WindowsCodeOfErrno(err, missing);
+    EXPECT_EQ(code, platform::kOtherStartError) << err;
+    EXPECT_EQ(std::count(std::begin(reasons), std::end(reasons), code), 0) << err;
+  }
+}
+
+// A parent that ignores SIGCHLD must not hide the installer's end: before
+// the first start (the default comes back) and after it (the system reaps).
+TEST_F(RealChildren, IgnoredChildSignalStillEnds) {
+  auto form = Make(launcher);
+  const std::string quick = Script("quick.sh", "#!/bin/sh\nexit 0\n");
+  for (int round = 0; round < 2; ++round) {
+    signal(SIGCHLD, SIG_IGN);
+    ASSERT_TRUE(form.RunSetup(quick));
+    EXPECT_GT(TicksUntilIdle(form, 10), 0) << round;
+    EXPECT_TRUE(ButtonEnabled());
+  }
+  signal(SIGCHLD, SIG_DFL);
 }
 
 TEST_F(RealChildren, ShortAndLongChildren) {
@@ -442,6 +483,44 @@ TEST_F(RealChildren, ManyLaunchesLeakNothing) {
     ASSERT_FALSE(timer.On);
   }
   EXPECT_EQ(OpenHandles(), fds);
+  EXPECT_EQ(Zombies(), 0);
+}
+
+// Openers: their code decides, within a moment; one that stays is success.
+// Whatever is let go is reaped when it ends, with the menu idle.
+TEST_F(RealChildren, OpenerResultsAndNoZombies) {
+  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (disc.Path().string() + "/bin:" + oldPath).c_str(), 1);
+  auto form = Make(launcher);
+  const struct {
+    const char* body;
+    std::intptr_t result;
+    bool reported;
+  } cases[] = {
+      {"exit 0", 33, false}, {"exit 2", 2, true}, {"exit 3", 31, true},
+      {"exit 4", 31, true},  {"kill -9 $$", 31, true},
+      {"sleep 1.5", 33, false},  // outlives the wait, ends soon after
+  };
+  for (const auto& c : cases) {
+    Script("bin/xdg-open", std::string("#!/bin/sh\n") + c.body + "\n");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(form.ShellOpen(disc.Dir()), c.result) << c.body;
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(platform::kOpenerWaitMs + 1000));
+    dialogs.Shown.clear();
+    form.ViewRxSBClick();
+    EXPECT_EQ(dialogs.Shown.size(), c.reported ? 1u : 0u) << c.body;
+    if (c.reported && !dialogs.Shown.empty()) {
+      EXPECT_EQ(dialogs.Shown[0].Text, "Ошибка просмотра диска!");
+    }
+  }
+  setenv("PATH", oldPath.c_str(), 1);
+  // A watched installer replaced by a newer one, which ends too.
+  ASSERT_TRUE(form.RunSetup(Script("first.sh", "#!/bin/sh\nsleep 0.5\n")));
+  ASSERT_TRUE(form.RunSetup(Script("second.sh", "#!/bin/sh\nexit 0\n")));
+  EXPECT_GT(TicksUntilIdle(form, 5), 0);
+  // Nothing else is called now: the let-go children are reaped by themselves.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
   EXPECT_EQ(Zombies(), 0);
 }
 

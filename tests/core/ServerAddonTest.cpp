@@ -10,6 +10,7 @@
 #include "config/Common.h"
 #include "config/IniF.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
 #include "ui/F_SelSrv.h"
 #include "ui/Main.h"
 
@@ -280,7 +281,7 @@ TEST_F(Installers, OptionalSectionsFillTheirDescriptors) {
   EXPECT_EQ(common::IBSetup.SetupName, "Сервер FireBird");
   EXPECT_EQ(common::IBSetup.SetupFile, disc.Dir() + "FB\\fb.exe");
   // A section without its installer names nothing to start.
-  EXPECT_EQ(common::DBSetup.SetupFile, "");
+  EXPECT_EQ(common::DBSetup, TSetupRec{});
   EXPECT_TRUE(dialogs.Shown.empty());
 
   form.DocSetupRXSBClick();
@@ -288,6 +289,38 @@ TEST_F(Installers, OptionalSectionsFillTheirDescriptors) {
   EXPECT_EQ(form.LastError, 0);
   EXPECT_TRUE(timer.On);
   WaitForInstaller(form, timer);
+}
+
+// A location without a name, or sections behind a [PRG] that failed, leave
+// their descriptors empty: nothing of the same name in the folder the menu
+// was started from is ever started.
+TEST_F(Installers, HalfFilledOrUnreachedSectionsStartNothing) {
+  TempDir cwd;
+  const std::string stray = "stray";
+  const auto strayPath = std::filesystem::u8path(platform::NativePath(cwd.Dir() + stray + kExe));
+  std::filesystem::copy_file(std::filesystem::u8path(common::ExtractFilePath(platform::ExecutablePath()) +
+                                                     "child_0" + kExe),
+                             strayPath);
+  const auto old = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::u8path(cwd.Dir()));
+  const std::string sections = "[DOCSETUP]\nName=Документация\nLocation=" + stray + kExe + "\n";
+  for (const std::string prg : {"[PRG]\nName=ПО\nLocation=setup.exe\n", ""}) {
+    SCOPED_TRACE(prg.empty() ? "no [PRG]" : "half-filled");
+    common::ResetSettings();
+    ui::Application.Reset();
+    common::ProgramDir = disc.Dir();
+    dialogs.Shown.clear();
+    Ini(prg + (prg.empty() ? sections : "[DOCSETUP]\nLocation=" + stray + kExe + "\n"));
+    auto form = Make(launcher);
+    form.FormCreate();
+    EXPECT_EQ(common::DocSetup, TSetupRec{});
+    dialogs.Shown.clear();
+    form.DocSetupRXSBClick();
+    EXPECT_FALSE(timer.On);
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_EQ(Texts()[0], "Невозможно выполнить \"\":\rфайл приложения не найден.");
+  }
+  std::filesystem::current_path(old);
 }
 
 }  // namespace

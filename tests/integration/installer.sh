@@ -33,7 +33,9 @@ wait_count() {
 # The install button's centre, inside the 2-pixel inner border.
 click_install() { xdotool mousemove --window "$1" 91 149 click 1; }
 
-start_prog "$disc/skdsetup"
+# From a parent that ignores SIGCHLD, which the menu inherits through exec:
+# it must still see its installers end.
+start_prog perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die' "$disc/skdsetup"
 menu=$LAST_PID
 main=$(wait_window "$DISC_NAME")
 

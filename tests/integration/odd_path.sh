@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# A disc copied under a path with blanks, Cyrillic, quotes and shell syntax
-# still starts normally: nothing along the way may split or expand it.
+# A disc copied under a path with blanks, Cyrillic, quotes, shell syntax and
+# a backslash (a letter of a name on Linux) still starts normally: nothing
+# along the way may split, expand or reinterpret it.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 it_xsession
 
-dir="$IT_TMP/Диск СКУД 'q' \"w\" \$(echo) \`true\`"
+dir="$IT_TMP/Диск СКУД\\копия 'q' \"w\" \$(echo) \`true\`"
 stage_disc "$dir"
 start_prog "$dir/skdsetup"
 menu=$LAST_PID

@@ -22,8 +22,17 @@ std::string ExecutablePath() {
 char PathDelimiter() { return '/'; }
 
 std::string NativePath(const std::string& path) {
+  // The program's own folder is a path as the system gave it, and a
+  // backslash is a letter of a name there (a disc copied to "disc\\copy").
+  // Only what setup.ini puts behind it uses backslashes as separators.
+  static const std::string own = [] {
+    const std::string exe = ExecutablePath();
+    const auto slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+  }();
   std::string p = path;
-  std::replace(p.begin(), p.end(), '\\', '/');
+  const size_t keep = !own.empty() && p.compare(0, own.size(), own) == 0 ? own.size() : 0;
+  std::replace(p.begin() + static_cast<std::ptrdiff_t>(keep), p.end(), '\\', '/');
   return p;
 }
 

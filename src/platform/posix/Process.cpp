@@ -1,11 +1,16 @@
 #include "platform/Process.h"
 
 #include <errno.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -16,15 +21,47 @@ namespace platform {
 
 namespace {
 
-// Children nobody watches any more (an overwritten installer, the shell's
-// opener); reaped whenever we pass by, so none stays a zombie.
-std::vector<pid_t> g_abandoned;
+// A parent that ignored SIGCHLD passes that on through exec, and then no
+// child could ever be waited for: the status line would say "installing"
+// for good. The menu wants its children's ends, so it takes the default.
+void WantChildEnds() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current{};
+    if (sigaction(SIGCHLD, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+      struct sigaction dfl{};
+      dfl.sa_handler = SIG_DFL;
+      sigemptyset(&dfl.sa_mask);
+      sigaction(SIGCHLD, &dfl, nullptr);
+    }
+  });
+}
 
-void ReapAbandoned() {
-  for (auto it = g_abandoned.begin(); it != g_abandoned.end();) {
+// Children nobody watches any more (an earlier installer, the shell's
+// opener) are reaped the moment they end, each by a thread of its own that
+// waits for exactly that child, so none stays a zombie while the menu idles
+// and the watched child is never reaped behind the monitor's back.
+std::mutex g_leftMutex;
+std::vector<pid_t> g_left;  // when no thread could be had: reaped in passing
+
+void ReapLeftInPassing() {
+  std::lock_guard<std::mutex> lock(g_leftMutex);
+  for (auto it = g_left.begin(); it != g_left.end();) {
     const pid_t r = waitpid(*it, nullptr, WNOHANG);
-    if (r == *it || (r < 0 && errno == ECHILD)) it = g_abandoned.erase(it);
+    if (r == *it || (r < 0 && errno == ECHILD)) it = g_left.erase(it);
     else ++it;
+  }
+}
+
+void LetGo(pid_t pid) {
+  try {
+    std::thread([pid] {
+      while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    std::lock_guard<std::mutex> lock(g_leftMutex);
+    g_left.push_back(pid);
   }
 }
 
@@ -37,36 +74,49 @@ bool ParentMissing(const std::string& path) {
   return path.empty() || stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode);
 }
 
-// errno of a failed start -> the Windows code the report knows.
+// errno of a failed start -> the Windows code of the same meaning.
 struct ErrnoCode {
   int Errno;
   std::int32_t Code;
 };
 constexpr ErrnoCode kErrnoCodes[] = {
-    {ENOENT, 2},  // 3 when a directory on the way is missing, see below
-    {ENOTDIR, 3}, {EACCES, 5}, {EPERM, 5}, {EISDIR, 5}, {ENOEXEC, 11},
+    {ENOENT, 2},  // 3 or 11, see below
+    {ENOTDIR, 3},         {EACCES, 5},     {EPERM, 5},     {EISDIR, 5},
+    {ENOEXEC, 11},        {ELIBBAD, 11},   {EIO, 1117},    {ENOMEM, 8},
+    {EAGAIN, 8},          {ENAMETOOLONG, 206}, {ETXTBSY, 32}, {ELOOP, 1921},
+    {EMFILE, 4},          {ENFILE, 4},     {ENXIO, 21},    {ENODEV, 21},
+    {ENOMEDIUM, 21},      {EINVAL, 87},    {EFAULT, 87},   {E2BIG, 1639},
+    {EOVERFLOW, 11},
 };
-
-std::int32_t WindowsCode(int err, const std::string& path) {
-  if (err == ENOENT && ParentMissing(path)) return 3;
-  for (const auto& e : kErrnoCodes)
-    if (e.Errno == err) return e.Code;
-  return err;
-}
 
 }  // namespace
 
+std::int32_t WindowsCodeOfErrno(int err, const std::string& path) {
+  if (err == ENOENT) {
+    if (ParentMissing(path)) return 3;
+    // The file is there, so what is missing is its interpreter or loader
+    // (most often "#!/bin/sh\r" from a disc written on Windows).
+    struct stat st{};
+    if (stat(path.c_str(), &st) == 0) return 11;
+    return 2;
+  }
+  for (const auto& e : kErrnoCodes)
+    if (e.Errno == err) return e.Code;
+  return kOtherStartError;
+}
+
 bool StartProcess(const std::string& path, TProcessInformation& info, std::int32_t& error) {
-  ReapAbandoned();
+  WantChildEnds();
+  ReapLeftInPassing();
   const std::string native = NativePath(path);
   // The file itself, never a search path or a shell; no arguments.
   char* argv[] = {const_cast<char*>(native.c_str()), nullptr};
   pid_t pid = 0;
   if (const int err = posix_spawn(&pid, native.c_str(), nullptr, nullptr, argv, environ)) {
-    error = WindowsCode(err, native);
+    error = WindowsCodeOfErrno(err, native);
     return false;
   }
-  if (!info.Ended && info.Process > 0) g_abandoned.push_back(static_cast<pid_t>(info.Process));
+  if (!info.Ended && info.Process > 0) LetGo(static_cast<pid_t>(info.Process));
   info = TProcessInformation{};
   info.Process = pid;
   info.ProcessId = static_cast<std::uint32_t>(pid);
@@ -74,7 +124,7 @@ bool StartProcess(const std::string& path, TProcessInformation& info, std::int32
 }
 
 bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
-  ReapAbandoned();
+  ReapLeftInPassing();
   if (info.Ended) {
     code = info.ExitCode;
     return true;
@@ -86,16 +136,21 @@ bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
     code = kStillActive;
     return true;
   }
-  if (r < 0) return false;
+  if (r < 0 && errno != ECHILD) return false;
   info.Ended = true;
-  info.ExitCode = WIFEXITED(status) ? static_cast<std::uint32_t>(WEXITSTATUS(status))
-                                    : 128u + static_cast<std::uint32_t>(WTERMSIG(status));
+  if (r < 0) {
+    info.ExitCode = 0;  // reaped by the system: ended, with no code to tell
+  } else {
+    info.ExitCode = WIFEXITED(status) ? static_cast<std::uint32_t>(WEXITSTATUS(status))
+                                      : 128u + static_cast<std::uint32_t>(WTERMSIG(status));
+  }
   code = info.ExitCode;
   return true;
 }
 
 std::intptr_t ShellOpen(const std::string& path) {
-  ReapAbandoned();
+  WantChildEnds();
+  ReapLeftInPassing();
   const std::string native = NativePath(path);
   struct stat st{};
   if (native.empty() || stat(native.c_str(), &st) != 0) return 2;  // ERROR_FILE_NOT_FOUND
@@ -103,7 +158,22 @@ std::intptr_t ShellOpen(const std::string& path) {
   char* argv[] = {const_cast<char*>(opener), const_cast<char*>(native.c_str()), nullptr};
   pid_t pid = 0;
   if (posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) != 0) return 31;  // no association
-  g_abandoned.push_back(pid);
+  // A well-behaved opener hands the folder on and ends at once; its code
+  // says whether that worked. One that stays (it shows the folder itself)
+  // has worked as far as anyone can tell, and is let go.
+  for (int waited = 0; waited < kOpenerWaitMs; waited += 10) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) {
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 33;
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 2) return 2;  // no such file
+      return 31;  // no application for it, or it failed
+    }
+    if (r < 0) return 33;  // reaped by the system: nothing to tell
+    const timespec tick{0, 10 * 1000 * 1000};
+    nanosleep(&tick, nullptr);
+  }
+  LetGo(pid);
   return 33;
 }
 
