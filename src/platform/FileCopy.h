@@ -28,8 +28,10 @@ class TSourceFile {
 // The destination of a copy. A regular or absent file is written as a new
 // file beside it, which takes its place at Commit; until then the old file is
 // untouched, and a new file never committed is removed. What cannot be
-// replaced that way (a device, a FIFO) is written in place. A file that is
-// there but not writable for us is refused, as is a directory.
+// replaced that way (a device, a FIFO; on POSIX also a file whose owner would
+// lose its access through the new file, or one in a folder that takes no new
+// file) is written in place. A file that is there but not writable for us is
+// refused, as is a directory.
 class TReplacingFile {
  public:
   TReplacingFile() = default;
@@ -46,6 +48,7 @@ class TReplacingFile {
 
  private:
   void Discard();
+  bool OpenInPlace();
 
   std::intptr_t FHandle = -1;
   std::string FTarget;     // the file to replace, native form

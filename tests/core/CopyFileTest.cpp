@@ -382,33 +382,57 @@ TEST(CopyOneFile, PermissionsOfNewAndReplacedFiles) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
-// The copy runs as an ordinary user (root is let through everywhere).
-TEST(CopyOneFile, NoRightsToTheDestination) {
-  const uid_t nobody = 65534;
+// The copy runs as an ordinary user (root is let through everywhere) who
+// may write through a group of the server's: `nobody` with that group. The
+// server's account (an id without a name) must still reach its file after the
+// copy, so a file the new one could not keep for it is written in place.
+TEST(CopyOneFile, OrdinaryUserAndTheServersFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make the files of another user";
+  const uid_t nobody = 65534, server = 54320;
+  const gid_t group = 54321;
   TempDir dir;
-  WriteFile(dir.Path() / U8(kSource), Pattern(5000));
-  const std::string old = Pattern(3000, 6);
-  WriteFile(dir.Path() / U8(kDest), old);
-  ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+  const std::string source = Pattern(5000), old = Pattern(3000, 6);
+  WriteFile(dir.Path() / U8(kSource), source);
   ASSERT_EQ(chmod((dir.Dir() + kSource).c_str(), 0644), 0);
+  const std::string dest = dir.Dir() + kDest;
 
+  enum Outcome { Refused, InPlace, Replaced };
   struct Case {
     const char* name;
-    mode_t dirMode, destMode;
+    mode_t dirMode;
+    uid_t destOwner;
+    mode_t destMode;
+    Outcome outcome;
+    bool ontoItself = false;
+  } cases[] = {
+      {"read-only file", 0777, 0, 0444, Refused},
+      {"folder takes no new file", 0755, 0, 0666, InPlace},
+      {"onto itself, folder takes no new file", 0755, 0, 0666, InPlace, true},
+      {"the server's file, group-writable folder", 0775, server, 0660, InPlace},
+      {"our own file", 0775, nobody, 0640, Replaced},
   };
-  for (const Case& c : {Case{"read-only file", 0777, 0444}, Case{"read-only folder", 0755, 0666}}) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    WriteFile(dir.Path() / U8(kDest), old);
+    ASSERT_EQ(chown(dir.Path().c_str(), 0, group), 0);
     ASSERT_EQ(chmod(dir.Path().c_str(), c.dirMode), 0);
-    ASSERT_EQ(chmod((dir.Dir() + kDest).c_str(), c.destMode), 0);
+    ASSERT_EQ(chown(dest.c_str(), c.destOwner, group), 0);
+    ASSERT_EQ(chmod(dest.c_str(), c.destMode), 0);
+    struct stat before{}, after{};
+    ASSERT_EQ(stat(dest.c_str(), &before), 0);
     const int status = InChild([&] {
-      if (geteuid() == 0 &&
-          (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
-        return 3;
-      return CopyOneFile(dir.Dir() + kSource, dir.Dir() + kDest) ? 1 : 0;
+      if (setgroups(1, &group) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0) return 3;
+      return CopyOneFile(c.ontoItself ? dest : dir.Dir() + kSource, dest) ? 1 : 0;
     });
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: copied, 3: could not become an ordinary user";
-    EXPECT_EQ(Held(dir.Path() / U8(kDest)), Describe(old));
+    EXPECT_EQ(WEXITSTATUS(status), c.outcome == Refused ? 0 : 1) << "1: copied, 3: could not become nobody";
+    EXPECT_EQ(Held(dir.Path() / U8(kDest)),
+              Describe(c.outcome == Refused || c.ontoItself ? old : source));
+    ASSERT_EQ(stat(dest.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino == before.st_ino, c.outcome != Replaced);
+    EXPECT_EQ(after.st_uid, c.destOwner);
+    EXPECT_EQ(after.st_gid, group);
+    EXPECT_EQ(after.st_mode & 07777, c.destMode);
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{kDest, kSource}));
   }
   chmod(dir.Path().c_str(), 0755);

@@ -2,14 +2,18 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -48,6 +52,27 @@ std::string ResolveLinks(const std::string& path) {
   if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
   std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
   return real ? std::string(real.get()) : path;
+}
+
+// May `uid`, who had the owner's rights to the old file, still read and
+// write the new one as it now stands?
+bool KeepsAccess(uid_t uid, mode_t oldMode, const struct stat& now) {
+  const mode_t had = (oldMode >> 6) & 06;
+  mode_t has = now.st_mode & 06;  // as anybody
+  if (uid == 0 || now.st_uid == uid) {
+    has = had;
+  } else if (const passwd* pw = getpwuid(uid)) {
+    int n = 64;
+    std::vector<gid_t> groups(static_cast<std::size_t>(n));
+    if (getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) {
+      groups.resize(static_cast<std::size_t>(n));
+      if (getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) n = 0;
+    }
+    groups.resize(static_cast<std::size_t>(std::max(n, 0)));
+    if (std::find(groups.begin(), groups.end(), now.st_gid) != groups.end())
+      has = (now.st_mode >> 3) & 06;
+  }
+  return (has & had) == had;
 }
 
 }  // namespace
@@ -99,40 +124,58 @@ bool TReplacingFile::Open(const std::string& path) {
     errno = EISDIR;
     return false;
   }
-  if (exists && !S_ISREG(st.st_mode)) {
-    // A device or FIFO: no reader on a FIFO is a failure, not a hang.
-    const int fd = open(FTarget.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return false;
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    FHandle = fd;
-    return true;
-  }
+  if (exists && !S_ISREG(st.st_mode)) return OpenInPlace();
   // The rename would replace a file we may not write; refuse as writing
   // into it would.
   if (exists && faccessat(AT_FDCWD, FTarget.c_str(), W_OK, AT_EACCESS) != 0) return false;
 
+  // A file that is there is replaced by a new one only when that keeps it
+  // usable for its owner: the server's database must open after the copy.
+  // Where the new file cannot keep the owner and group the old owner needs,
+  // or the folder takes no new file while the file itself is writable, the
+  // file is written in place (written, cut to size, flushed): a copy that
+  // works beats one that is refused or locks the server out, though a copy
+  // cut short then leaves it half-written.
   const std::string dir = Directory(FTarget);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = TemporaryName(dir);
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
       if (errno == EEXIST || errno == EINTR) continue;
+      if (exists && (errno == EACCES || errno == EPERM || errno == EROFS)) return OpenInPlace();
       return false;
     }
     FHandle = fd;
     FTemporary = name;
     if (exists) {
-      // The replacement keeps the old file's owner (where we may set it)
-      // and permissions, so the server that uses it can still open it.
-      if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-        // Not ours to give away: the permissions alone still matter.
+      // Owner and group where we may give them, else the group alone.
+      if (fchown(fd, st.st_uid, st.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Neither: whether that still serves is judged below.
       }
       fchmod(fd, st.st_mode & 07777);
+      struct stat now{};
+      if (fstat(fd, &now) != 0 || now.st_gid != st.st_gid || !KeepsAccess(st.st_uid, st.st_mode, now)) {
+        Discard();
+        return OpenInPlace();
+      }
     }
     return true;
   }
   errno = EEXIST;
   return false;
+}
+
+bool TReplacingFile::OpenInPlace() {
+  // No reader on a FIFO is a failure, not a hang. A regular file is cut to
+  // what was written only at Commit: it may be the source itself.
+  struct stat st{};
+  const bool regular = stat(FTarget.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  const int fd = open(FTarget.c_str(),
+                      O_WRONLY | (regular ? 0 : O_TRUNC) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FHandle = fd;
+  return true;
 }
 
 std::size_t TReplacingFile::Write(const char* buffer, std::size_t size) {
@@ -152,10 +195,16 @@ std::size_t TReplacingFile::Write(const char* buffer, std::size_t size) {
 bool TReplacingFile::Commit() {
   if (FHandle < 0) return false;
   if (FTemporary.empty()) {
-    // In place: nothing to move, and a device's close status says nothing.
-    close(Fd(FHandle));
+    // In place: nothing to move. A regular file's data must reach the disk;
+    // a device's flush and close status say nothing.
+    const int fd = Fd(FHandle);
     FHandle = -1;
-    return true;
+    struct stat st{};
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const off_t written = lseek(fd, 0, SEEK_CUR);
+    const bool flushed = !regular || (written >= 0 && ftruncate(fd, written) == 0 && fsync(fd) == 0);
+    const bool closed = close(fd) == 0 || !regular;
+    return flushed && closed;
   }
   const int fd = Fd(FHandle);
   FHandle = -1;
