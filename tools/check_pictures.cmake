@@ -1,5 +1,6 @@
 # Regenerates the pictures into OUT_DIR and fails unless every file matches
-# the committed copy in REF_DIR byte for byte (and neither side has extras).
+# the committed copy in REF_DIR byte for byte, the 2x folder included (and
+# neither side has extras).
 foreach(var GENERATOR OUT_DIR REF_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_pictures: ${var} is not set")
@@ -13,8 +14,8 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "check_pictures: drawpictures failed (${rc})")
 endif()
 
-file(GLOB generated RELATIVE "${OUT_DIR}" "${OUT_DIR}/*")
-file(GLOB committed RELATIVE "${REF_DIR}" "${REF_DIR}/*")
+file(GLOB_RECURSE generated RELATIVE "${OUT_DIR}" "${OUT_DIR}/*")
+file(GLOB_RECURSE committed RELATIVE "${REF_DIR}" "${REF_DIR}/*")
 list(SORT generated)
 list(SORT committed)
 if(generated STREQUAL "")

@@ -1,5 +1,7 @@
 // Draws the installer menu's pictures (button icons, emblem, banner, program
-// icon) procedurally and writes them as BMP, PNG and ICO files.
+// icon) procedurally and writes them as BMP, PNG and ICO files: each picture
+// at 96 dpi into <outdir> and, from the same drawing, at twice the pixels
+// into <outdir>/2x.
 // Usage: drawpictures <outdir>
 //
 // Output must be byte-for-byte reproducible: the committed files are checked
@@ -64,8 +66,10 @@ constexpr Col kWhite = hex(0xFFFFFF);
 
 // ---------------------------------------------------------------- geometry
 // Shapes are signed distance functions (negative inside). Combining them with
-// min/max keeps |d| a lower bound of the true distance, which lets the
-// rasteriser skip supersampling far from edges.
+// min/max keeps |d| a lower bound of the true distance, and no shape's value
+// changes faster than the distance moved (hand-made ones are damped to make
+// sure), which lets the rasteriser skip supersampling far from edges and
+// whole tiles away from them.
 
 using Sdf = std::function<double(double, double)>;
 using Paint = std::function<Col(double, double)>;
@@ -171,51 +175,81 @@ void appendQuad(std::vector<P>& out, P p0, P p1, P p2, int n)
 
 // ---------------------------------------------------------------- canvas
 
+// A picture laid out in 96-dpi units and rasterised with `scale` device
+// pixels per unit, so one drawing serves every pixel density. Shapes and
+// paints always see 96-dpi coordinates; at scale 1 the arithmetic is exactly
+// that of a plain pixel canvas.
 class Canvas {
 public:
-    Canvas(int w, int h) : w_(w), h_(h), px_(size_t(w) * h, Col{0, 0, 0, 0}) {}
+    Canvas(int w, int h, int scale = 1)
+        : w_(w * scale), h_(h * scale), s_(scale), px_(size_t(w_) * h_, Col{0, 0, 0, 0})
+    {
+    }
 
+    // Size in device pixels.
     int width() const { return w_; }
     int height() const { return h_; }
     const Col& at(int x, int y) const { return px_[size_t(y) * w_ + x]; }
 
     // Composites paint over the canvas inside the shape; edge coverage comes
-    // from ss×ss supersampling. ss = 1 gives hard pixel edges.
+    // from ss×ss supersampling of each device pixel. ss = 1 gives hard edges.
     void fill(const Sdf& shape, const Paint& paint, double opacity = 1.0, int ss = 6)
     {
-        for (int y = 0; y < h_; ++y) {
-            for (int x = 0; x < w_; ++x) {
-                const double cx = x + 0.5, cy = y + 0.5;
-                const double d = shape(cx, cy);
-                double cov;
-                if (d > 1.0)
-                    continue;
-                if (d < -1.0 || ss == 1) {
-                    cov = d < 0 ? 1.0 : 0.0;
-                } else {
-                    int in = 0;
-                    for (int j = 0; j < ss; ++j)
-                        for (int i = 0; i < ss; ++i)
-                            if (shape(x + (i + 0.5) / ss, y + (j + 0.5) / ss) < 0) ++in;
-                    cov = double(in) / (ss * ss);
+        const double s = s_;
+        // Tiles far outside the shape are skipped, and tiles deep inside it
+        // filled without asking the shape per pixel. The result is the same
+        // as pixel by pixel because no shape's value changes faster than the
+        // distance moved, so the tile's centre bounds all its pixels.
+        constexpr int kTile = 8;
+        for (int ty = 0; ty < h_; ty += kTile) {
+            for (int tx = 0; tx < w_; tx += kTile) {
+                const int x1 = std::min(tx + kTile, w_), y1 = std::min(ty + kTile, h_);
+                const double reach = std::hypot(x1 - tx, y1 - ty) / 2 + 1.01;
+                const double dc = shape((tx + x1) / 2.0 / s, (ty + y1) / 2.0 / s) * s;
+                if (dc > reach) continue;
+                const bool inside = dc < -reach;
+                for (int y = ty; y < y1; ++y) {
+                    for (int x = tx; x < x1; ++x) {
+                        const double cx = (x + 0.5) / s, cy = (y + 0.5) / s;
+                        if (inside) {
+                            blend(x, y, paint(cx, cy), opacity);
+                            continue;
+                        }
+                        const double d = shape(cx, cy) * s;  // in device pixels
+                        double cov;
+                        if (d > 1.0)
+                            continue;
+                        if (d < -1.0 || ss == 1) {
+                            cov = d < 0 ? 1.0 : 0.0;
+                        } else {
+                            int in = 0;
+                            for (int j = 0; j < ss; ++j)
+                                for (int i = 0; i < ss; ++i)
+                                    if (shape((x + (i + 0.5) / ss) / s, (y + (j + 0.5) / ss) / s) < 0) ++in;
+                            cov = double(in) / (ss * ss);
+                        }
+                        if (cov <= 0) continue;
+                        blend(x, y, paint(cx, cy), cov * opacity);
+                    }
                 }
-                if (cov <= 0) continue;
-                blend(x, y, paint(cx, cy), cov * opacity);
             }
         }
     }
 
-    // Composites one whole pixel; text uses it because a full-canvas fill per
-    // glyph pixel is far too slow on the larger pictures.
-    void plot(int x, int y, Col c)
+    // Composites the whole 96-dpi cell (x, y); text uses it because a
+    // full-canvas fill per glyph pixel is far too slow on the larger pictures.
+    void plot(int x, int y, const Paint& paint)
     {
-        if (x >= 0 && y >= 0 && x < w_ && y < h_) blend(x, y, c, 1.0);
+        if (x < 0 || y < 0 || x * s_ >= w_ || y * s_ >= h_) return;
+        const double s = s_;
+        for (int j = y * s_; j < (y + 1) * s_; ++j)
+            for (int i = x * s_; i < (x + 1) * s_; ++i) blend(i, j, paint((i + 0.5) / s, (j + 0.5) / s), 1.0);
     }
 
     // Sets coverage as a mask: pixels outside the shape lose their alpha.
     void clip(const Sdf& shape, int ss = 6)
     {
-        Canvas mask(w_, h_);
+        Canvas mask(w_ / s_, h_ / s_, s_);
         mask.fill(shape, solid(kWhite), 1.0, ss);
         for (size_t i = 0; i < px_.size(); ++i) px_[i].a *= mask.px_[i].a;
     }
@@ -233,7 +267,7 @@ private:
         d.a = oa;
     }
 
-    int w_, h_;
+    int w_, h_, s_;
     std::vector<Col> px_;
 };
 
@@ -862,10 +896,8 @@ void drawText(Canvas& c, std::u32string_view s, int x, int y, int scale, const P
                 for (size_t k = 0; k < g->rows[r].size(); ++k)
                     if (g->rows[r][k] == 'X')
                         for (int j = 0; j < scale; ++j)
-                            for (int i = 0; i < scale; ++i) {
-                                const int px = x + int(k) * scale + i, py = y + (g->top + int(r)) * scale + j;
-                                c.plot(px, py, paint(px + 0.5, py + 0.5));
-                            }
+                            for (int i = 0; i < scale; ++i)
+                                c.plot(x + int(k) * scale + i, y + (g->top + int(r)) * scale + j, paint);
         }
         x += advance(ch, wordGap) * scale;
     }
@@ -917,9 +949,9 @@ void drawShield(Canvas& c, double ox, double oy, double s, bool detail, double h
 // ---------------------------------------------------------------- pictures
 
 // Software box with a green arrow going into it; 16 VGA colours, hard edges.
-Bytes drawSoftSetup()
+Bytes drawSoftSetup(int scale)
 {
-    Canvas c(32, 32);
+    Canvas c(32, 32, scale);
     const auto vga = [](size_t i) { return hex((uint32_t(kVga16[i].r) << 16) | (kVga16[i].g << 8) | kVga16[i].b); };
     const Col black = vga(0), green = vga(2), navy = vga(4), purple = vga(5), silver = vga(7), grey = vga(8),
               lime = vga(10), white = vga(15), blue = vga(12);
@@ -954,9 +986,9 @@ Bytes drawSoftSetup()
 }
 
 // CD with a magnifying glass: "browse the disc".
-Bytes drawView()
+Bytes drawView(int scale)
 {
-    Canvas c(32, 32);
+    Canvas c(32, 32, scale);
     const P dc{13.5, 13.5};
     const double R = 12.5;
     const Sdf disc = subtract(circle(dc.x, dc.y, R), circle(dc.x, dc.y, 2.4));
@@ -990,9 +1022,9 @@ Bytes drawView()
 }
 
 // Open manual: two pages of text lines on a violet cover.
-Bytes drawDoc()
+Bytes drawDoc(int scale)
 {
-    Canvas c(32, 32);
+    Canvas c(32, 32, scale);
     const double sp = 16.0;  // spine x
     // Top and bottom page edges sag towards the spine.
     auto pageShape = [&](bool left) {
@@ -1085,9 +1117,9 @@ Sdf titleShape(double x, double y, double W, double H, double s)
 
 // Emblem for the main window: shield with a keyhole and an access card, the
 // system's short name and a caption.
-Bytes drawEmblem()
+Bytes drawEmblem(int scale)
 {
-    Canvas c(150, 57);
+    Canvas c(150, 57, scale);
     const double sw = 37.0;
     drawShield(c, 3.0, (57 - sw * 1.2) / 2, sw, true, 1.0);
 
@@ -1128,10 +1160,10 @@ Bytes drawEmblem()
 }
 
 // Translucent violet ribbon on a transparent ground.
-Bytes drawBanner()
+Bytes drawBanner(int scale)
 {
     const int W = 125, H = 38;
-    Canvas c(W, H);
+    Canvas c(W, H, scale);
     auto centre = [](double x) { return 19.0 + 6.0 * std::sin((x / 125.0) * 2 * 3.14159265358979 - 0.6); };
     auto half = [](double x) { return 6.5 + 2.5 * std::cos((x / 125.0) * 2 * 3.14159265358979); };
     const Sdf band = [&](double x, double y) {
@@ -1208,10 +1240,10 @@ void drawPushButton(Canvas& c, int x0, int y0, int x1, int y1, std::u32string_vi
 // The Windows account-control settings panel, in Russian, with the slider on
 // the second level ("notify only when programs make changes"): the message
 // about an installer refused for lack of rights points the user to it.
-Bytes drawUac()
+Bytes drawUac(int scale)
 {
     const int W = 500, H = 368;
-    Canvas c(W, H);
+    Canvas c(W, H, scale);
     const Col ink = hex(0x1E1E1E), accent = hex(0x1F3F87), link = hex(0x0066CC);
     const int footerTop = 318;
 
@@ -1292,9 +1324,9 @@ Bytes drawUac()
 
 // "Close" push-button picture: red disc with a white cross, edges blended with
 // the dialog face.
-Bytes drawClose()
+Bytes drawClose(int scale)
 {
-    Canvas c(21, 21);
+    Canvas c(21, 21, scale);
     const P o{10.5, 10.5};
     c.fill(circle(o.x, o.y, 9.6), solid(hex(0x9E1F1F)));
     c.fill(circle(o.x, o.y, 8.6), radial({o.x - 2.5, o.y - 3.0}, 12.0, hex(0xF2726A), hex(0xB81E1E)));
@@ -1319,9 +1351,9 @@ Bytes drawClose()
 // Version dialog emblem: a server tower on a green and white ground with a
 // yellow gear. Opaque: drawn on the dialog face, so the corner pixels the
 // menu takes as the key colour are the face itself and nothing shows through.
-Bytes drawServer()
+Bytes drawServer(int scale)
 {
-    Canvas c(32, 32);
+    Canvas c(32, 32, scale);
     c.fill(box(0, 0, 32, 32), solid(kDialogFace), 1, 1);
 
     // Ground: a rounded tile, white above a green hill.
@@ -1365,9 +1397,9 @@ Bytes drawServer()
 
 // Emblem of the database server for its notice dialog: an orange bird curled
 // into a circle, head and beak at the top, its tail flaring at the lower right.
-Bytes drawFirebird()
+Bytes drawFirebird(int scale)
 {
-    Canvas c(32, 32);
+    Canvas c(32, 32, scale);
     const P o{16.0, 17.0};
     // Body: a crescent, thick at the lower left.
     const Sdf body = subtract(circle(o.x, o.y, 13.2), circle(o.x + 3.4, o.y - 3.2, 9.2));
@@ -1434,19 +1466,20 @@ void drawSheet(Canvas& c, double cx, double cy, double angle)
 
 // The progress window's copy animation: a sheet flies in an arc from the left
 // folder into the right one. Frames of 272×60 side by side, on the dialog face.
-Bytes drawCopyFiles()
+Bytes drawCopyFiles(int scale)
 {
     constexpr int kFrames = 16, W = 272, H = 60;
     constexpr double kPi = 3.14159265358979;
     const double leftX = 16, rightX = 208, folderY = 20;
     // What stays: the folders' backs with a sheet waiting in each.
-    Canvas still(W, H);
+    Canvas still(W, H, scale);
     still.fill(box(0, 0, W, H), solid(kDialogFace), 1, 1);
     drawFolderBack(still, leftX, folderY);
     drawFolderBack(still, rightX, folderY);
     drawSheet(still, leftX + 20, folderY + 15, -0.12);
     drawSheet(still, rightX + 28, folderY + 15, 0.1);
-    Image strip{W * kFrames, H, std::vector<Rgb>(size_t(W) * kFrames * H)};
+    const int fw = still.width(), fh = still.height();
+    Image strip{fw * kFrames, fh, std::vector<Rgb>(size_t(fw) * kFrames * fh)};
     for (int f = 0; f < kFrames; ++f) {
         Canvas c = still;
         // The flying sheet rises out of the left folder, turns over the top
@@ -1458,8 +1491,8 @@ Bytes drawCopyFiles()
         drawFolderFront(c, leftX, folderY);
         drawFolderFront(c, rightX, folderY);
         const Image frame = flatten(c);
-        for (int y0 = 0; y0 < H; ++y0)
-            for (int x0 = 0; x0 < W; ++x0) strip.at(f * W + x0, y0) = frame.at(x0, y0);
+        for (int y0 = 0; y0 < fh; ++y0)
+            for (int x0 = 0; x0 < fw; ++x0) strip.at(f * fw + x0, y0) = frame.at(x0, y0);
     }
     const std::vector<Rgb> pal = medianCut(strip, 256);
     return pngIndexed(strip, pal, mapToPalette(strip, pal, pal.size()));
@@ -1470,6 +1503,33 @@ bool writeFile(const std::filesystem::path& p, const Bytes& b)
     std::ofstream f(p, std::ios::binary);
     f.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
     return bool(f);
+}
+
+uint32_t get32(const Bytes& b, size_t at)
+{
+    return b[at] | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+uint32_t get32be(const Bytes& b, size_t at)
+{
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+// What the menu relies on in one of our files: its size and, for a BMP, the
+// colour of its bottom-left pixel, which the menu leaves undrawn.
+struct Facts {
+    uint32_t w = 0, h = 0;
+    Rgb key;
+};
+
+Facts factsOf(const Bytes& b)
+{
+    if (b[0] != 'B') return {get32be(b, 16), get32be(b, 20), {}};  // PNG: IHDR
+    Facts f{get32(b, 18), get32(b, 22), {}};
+    const uint32_t pixels = get32(b, 10), bpp = b[28];
+    size_t at = pixels;  // rows are bottom-up: the first pixel is the bottom-left one
+    if (bpp != 24) at = 54 + 4 * size_t(bpp == 8 ? b[pixels] : b[pixels] >> 4);
+    f.key = {b[at + 2], b[at + 1], b[at]};
+    return f;
 }
 
 }  // namespace
@@ -1483,18 +1543,30 @@ int main(int argc, char** argv)
     const std::filesystem::path dir = argv[1];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    const std::vector<std::pair<const char*, Bytes>> files = {
-        {"SoftSetup.bmp", drawSoftSetup()}, {"View.bmp", drawView()},       {"Doc.bmp", drawDoc()},
-        {"Image2.bmp", drawEmblem()},       {"Image1.png", drawBanner()}, {"skdsetup.ico", drawIcon()},
-        {"Uac.png", drawUac()},             {"Close21.bmp", drawClose()},
-        {"Server.bmp", drawServer()},       {"Firebird.bmp", drawFirebird()},
-        {"CopyFiles.png", drawCopyFiles()},
+    // Every picture at 96 dpi and at twice that, from the same drawing; the
+    // icon carries its sizes itself.
+    using Draw = Bytes (*)(int);
+    const std::vector<std::pair<const char*, Draw>> pictures = {
+        {"SoftSetup.bmp", drawSoftSetup}, {"View.bmp", drawView},         {"Doc.bmp", drawDoc},
+        {"Image2.bmp", drawEmblem},       {"Image1.png", drawBanner},     {"Uac.png", drawUac},
+        {"Close21.bmp", drawClose},       {"Server.bmp", drawServer},     {"Firebird.bmp", drawFirebird},
+        {"CopyFiles.png", drawCopyFiles},
     };
-    for (const auto& [name, data] : files) {
-        if (!writeFile(dir / name, data)) {
-            std::cerr << "drawpictures: cannot write " << (dir / name).string() << "\n";
+    std::filesystem::create_directories(dir / "2x", ec);
+    const auto write = [](const std::filesystem::path& p, const Bytes& b) {
+        if (writeFile(p, b)) return true;
+        std::cerr << "drawpictures: cannot write " << p.string() << "\n";
+        return false;
+    };
+    if (!write(dir / "skdsetup.ico", drawIcon())) return 1;
+    for (const auto& [name, draw] : pictures) {
+        const Bytes one = draw(1), two = draw(2);
+        const Facts f1 = factsOf(one), f2 = factsOf(two);
+        if (f2.w != 2 * f1.w || f2.h != 2 * f1.h || !(f2.key == f1.key)) {
+            std::cerr << "drawpictures: the 2x " << name << " differs from the 1x one in size or key colour\n";
             return 1;
         }
+        if (!write(dir / name, one) || !write(dir / "2x" / name, two)) return 1;
     }
     return 0;
 }

@@ -88,11 +88,11 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         break;
       }
       case ControlKind::FlatImageButton:
-        w = new FlatImageButton(LoadPicture(QString::fromUtf8(row.Picture)), parent);
+        w = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
         w->setGeometry(row.Left, row.Top, row.Width, row.Height);
         break;
       case ControlKind::Picture:
-        w = new PictureBox(LoadPicture(QString::fromUtf8(row.Picture)), parent);
+        w = new PictureBox(QString::fromUtf8(row.Picture), parent);
         w->move(row.Left, row.Top);
         break;
       case ControlKind::Memo: {
@@ -112,9 +112,10 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
       case ControlKind::PushButton: {
         auto* button = new QPushButton(FromText(row.Text), parent);
         button->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
-        const QPixmap picture = LoadPicture(QString::fromUtf8(row.Picture));
+        const QString name = QString::fromUtf8(row.Picture);
+        const QPixmap picture = LoadPicture(name);
         if (!picture.isNull()) {
-          button->setIcon(picture);
+          button->setIcon(PictureIcon(name));
           button->setIconSize(picture.size());
         }
         button->setGeometry(row.Left, row.Top, row.Width, row.Height);
@@ -128,8 +129,8 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         break;
       }
       case ControlKind::Animation:
-        w = new AnimationBox(LoadPicture(QString::fromUtf8(row.Picture)),
-                             QSize(row.Width, row.Height), parent);
+        w = new AnimationBox(QString::fromUtf8(row.Picture), QSize(row.Width, row.Height),
+                             parent);
         w->move(row.Left, row.Top);
         break;
       case ControlKind::RadioButton: {
