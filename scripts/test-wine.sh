@@ -7,7 +7,10 @@ cd "$(dirname "$0")/.."
 root=$PWD
 start=$(date +%s)
 
-scripts/deps.sh g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine locales || exit 1
+# The 64-bit C compiler builds the 64-bit stand-in client library that the
+# 32-bit probe must refuse.
+scripts/deps.sh g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix wine64 wine32:i386 fonts-wine locales ||
+  exit 1
 
 build=$root/build/mingw
 cmake --preset mingw >/dev/null || exit 1
@@ -30,9 +33,10 @@ for prefix in "$build"/wineprefix*; do
   WINEPREFIX=$prefix timeout 30 /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 || true
 done
 
-# Only DLLs that every Windows has: libgcc, libstdc++ and winpthread must be
-# linked in, not shipped.
-system_dll='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|version|ws2_32|msvcrt|ucrtbase|ntdll|bcrypt|crypt32|rpcrt4|secur32|winmm|imm32|uxtheme|dwmapi|setupapi|userenv|msimg32|windowscodecs|api-ms-win-[a-z0-9-]+)\.dll$'
+# Only DLLs that every Windows (7 and later) has: libgcc, libstdc++ and
+# winpthread must be linked in, not shipped. The universal C runtime
+# (ucrtbase, api-ms-win-crt-*) is not there on a fresh Windows 7.
+system_dll='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|version|ws2_32|msvcrt|ntdll|bcrypt|crypt32|rpcrt4|secur32|winmm|imm32|uxtheme|dwmapi|setupapi|userenv|msimg32|windowscodecs)\.dll$'
 # The front-end tests save their windows as BMP; PNG like the others.
 for bmp in "$build"/screenshots/*.bmp; do
   [[ -e $bmp ]] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
@@ -41,8 +45,15 @@ done
 echo
 echo "=== imports"
 for exe in "$build/src/app/skdsetup.exe" "$build/tests/core/core_tests.exe" "$build/tests/wine/profile_diff.exe"; do
-  dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -fu)
-  echo "$(basename "$exe"): $(echo $dlls)"
+  # A program objdump cannot read (missing, or not 32-bit) must not pass
+  # with an empty list.
+  if ! dump=$(i686-w64-mingw32-objdump -p "$exe" 2>&1) || ! grep -q 'file format pei-i386$' <<<"$dump"; then
+    echo "$(basename "$exe"): not a readable 32-bit program: $(head -3 <<<"$dump")" >&2
+    status=1
+    continue
+  fi
+  dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | sort -fu)
+  echo "$(basename "$exe"): $(tr '\n' ' ' <<<"$dlls")"
   while read -r dll; do
     [[ -z $dll ]] && continue
     if ! grep -qiE "$system_dll" <<<"$dll"; then

@@ -1,7 +1,7 @@
 // Database server detection: the rules over a registry of the test's own,
 // the UDF directory on the real file system, the POSIX source over scratch
 // trees and the machine's own server, and under Windows (Wine) the real
-// registry.
+// registry with its 32-bit and 64-bit views.
 
 #include <gtest/gtest.h>
 
@@ -638,6 +638,138 @@ TEST_F(WindowsRegistry, PlatformReader) {
     EXPECT_FALSE(blind->ReadString("Version", value));
   }
 }
+
+// ---------------------------------------------------------------------------
+// Registry views. On 64-bit Windows the menu, a 32-bit program, reads
+// HKLM\Software through the 32-bit view, where the 32-bit server installers
+// register; a key only in the 64-bit view is not there for it. The keys are
+// written into one view explicitly and removed from both after each case.
+
+enum class View { k32, k64 };
+constexpr View kViews[] = {View::k32, View::k64};
+REGSAM ViewFlag(View view) { return view == View::k32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
+bool KeyExistsIn(View view, const std::string& key) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, W(key).c_str(), 0, KEY_READ | ViewFlag(view), &h) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(h);
+  return true;
+}
+
+struct ViewValue {
+  View In;
+  std::string Key, Name, Text;
+};
+
+struct ViewCase {
+  const char* Name;
+  std::vector<ViewValue> Values;
+  Results Want;
+};
+
+void PrintTo(const ViewCase& c, std::ostream* os) { *os << c.Name; }
+
+const std::string kFB32 = "C:\\Program Files (x86)\\Firebird\\Firebird_2_5";
+const std::string kFB64 = "C:\\Program Files\\Firebird\\Firebird_2_1";
+
+const ViewCase kViewCases[] = {
+    {"FirebirdIn32BitView",
+     {{View::k32, kFB, "DefaultInstance", kFB32}},
+     {kFB32 + "\\", kFB32 + "\\UDF\\", "2.5", 6}},
+    {"FirebirdIn64BitViewOnly", {{View::k64, kFB, "DefaultInstance", kFB64}}, {"", "", "", -1}},
+    {"InterBaseIn32BitView",
+     {{View::k32, kIB, "RootDirectory", "C:\\Program Files (x86)\\Borland\\InterBase"},
+      {View::k32, kIB, "Version", "WI-V7.5.1.80"}},
+     {"C:\\Program Files (x86)\\Borland\\InterBase\\", "C:\\Program Files (x86)\\Borland\\InterBase\\UDF\\",
+      "WI-V7.5.1.80", 7}},
+    {"InterBaseIn64BitViewOnly",
+     {{View::k64, kIB, "RootDirectory", "C:\\Program Files\\Borland\\InterBase"},
+      {View::k64, kIB, "Version", "WI-V7.5.1.80"}},
+     {"", "", "", -1}},
+    // A 64-bit InterBase must not hide the 32-bit Firebird.
+    {"InterBase64BitFirebird32Bit",
+     {{View::k64, kIB, "RootDirectory", "C:\\Program Files\\Borland\\InterBase"},
+      {View::k32, kFB, "DefaultInstance", kFB32}},
+     {kFB32 + "\\", kFB32 + "\\UDF\\", "2.5", 6}},
+    {"BothViewsThe32BitOneCounts",
+     {{View::k64, kFB, "DefaultInstance", kFB64}, {View::k32, kFB, "DefaultInstance", kFB32}},
+     {kFB32 + "\\", kFB32 + "\\UDF\\", "2.5", 6}},
+};
+
+class RegistryViews : public Reestr, public ::testing::WithParamInterface<ViewCase> {
+ protected:
+  void SetUp() override {
+    // A 64-bit build runs and fails: it would miss the 32-bit servers.
+#ifndef _WIN64
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)
+      GTEST_SKIP() << "32-bit Windows has one registry view";
+#endif
+    for (View view : kViews) {
+      if (KeyExistsIn(view, "Software\\Borland\\InterBase") || KeyExistsIn(view, "Software\\FireBird Project"))
+        GTEST_SKIP() << "a database server is registered here";
+      borlandWasThere_[static_cast<int>(view)] = KeyExistsIn(view, "Software\\Borland");
+      HKEY software = nullptr;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_CREATE_SUB_KEY | ViewFlag(view), &software) !=
+          ERROR_SUCCESS)
+        GTEST_SKIP() << "no right to write HKEY_LOCAL_MACHINE";
+      RegCloseKey(software);
+    }
+    mine_ = true;
+  }
+
+  // Leaf first: a key with subkeys is not deleted, so nothing outside the
+  // test's own keys can go.
+  void TearDown() override {
+    if (mine_) {
+      for (View view : kViews) {
+        std::vector<std::string> keys = {kFB, "Software\\FireBird Project\\Firebird Server",
+                                         "Software\\FireBird Project", kIB, "Software\\Borland\\InterBase"};
+        if (!borlandWasThere_[static_cast<int>(view)]) keys.push_back("Software\\Borland");
+        for (const std::string& key : keys) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, W(key).c_str(), ViewFlag(view), 0);
+        for (const std::string& key : keys) EXPECT_FALSE(KeyExistsIn(view, key)) << "left behind: " << key;
+      }
+    }
+    Reestr::TearDown();
+  }
+
+  static void Write(const ViewValue& v) {
+    HKEY h = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, W(v.Key).c_str(), 0, nullptr, 0, KEY_WRITE | ViewFlag(v.In),
+                              nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring text = W(v.Text);
+    EXPECT_EQ(RegSetValueExW(h, W(v.Name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    RegCloseKey(h);
+  }
+
+ private:
+  bool mine_ = false;
+  bool borlandWasThere_[2] = {};
+};
+
+TEST_P(RegistryViews, Detection) {
+  const ViewCase& c = GetParam();
+  for (const ViewValue& v : c.Values) ASSERT_NO_FATAL_FAILURE(Write(v));
+  // Otherwise the views are one here and the case proves nothing.
+  for (const ViewValue& v : c.Values) {
+    const View other = v.In == View::k32 ? View::k64 : View::k32;
+    const bool written = std::any_of(c.Values.begin(), c.Values.end(),
+                                     [&](const ViewValue& w) { return w.In == other && w.Key == v.Key; });
+    if (!written) {
+      ASSERT_FALSE(KeyExistsIn(other, v.Key)) << v.Key << " shows in both views";
+    }
+  }
+
+  DetectServer();
+  ExpectResults(c.Want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reestr, RegistryViews, ::testing::ValuesIn(kViewCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
 #endif  // _WIN32
 
 }  // namespace
