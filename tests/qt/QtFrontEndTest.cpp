@@ -28,6 +28,7 @@
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtMessageDialog.h"
 #include "ui/qt/QtStyle.h"
+#include "../KeyboardForms.h"
 
 using namespace ui;
 using namespace ui::qt;
@@ -297,6 +298,47 @@ class QtFrontEndTest : public QObject {
 
     QTimer::singleShot(50, [&] { QTest::mouseClick(close, Qt::LeftButton); });
     QCOMPARE(form.ShowModal(), 2);
+  }
+
+  // Each form with the keys alone: Tab round the chain, Enter on each push
+  // button, Esc; the same table the Win32 front end is held to.
+  void formsByKeysAlone() {
+    using namespace keyboard_forms;
+    for (const TKeyForm& k : KeyForms()) {
+      QtForm form(k.Layout());
+      form.OnClick = [&form](int id) { form.EndModal(kClicked + id); };
+      QList<int> chain;
+      QTimer::singleShot(0, &form, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        for (std::size_t i = 0; i <= k.TabChain.size(); ++i) {
+          QWidget* w = QApplication::focusWidget();
+          int id = -1;
+          for (const TControlRow& row : k.Layout().Controls)
+            if (form.Control(row.Id) == w) id = row.Id;
+          chain << id;
+          QTest::keyClick(w ? w : &form, Qt::Key_Tab);
+        }
+        form.EndModal(-2);
+      });
+      form.ShowModal();
+      QList<int> expected(k.TabChain.begin(), k.TabChain.end());
+      expected << k.TabChain.front();
+      QCOMPARE(chain, expected);
+
+      // Keys go to the focused control of the active window.
+      const auto press = [&form](QWidget* focus, Qt::Key key) {
+        QTimer::singleShot(0, &form, [&form, focus, key] {
+          QVERIFY(QTest::qWaitForWindowActive(&form));
+          focus->setFocus();
+          QTest::keyClick(focus, key);
+          QTimer::singleShot(50, &form, [&form] { form.EndModal(kStaysOpen); });
+        });
+        return form.ShowModal();
+      };
+      for (auto [button, result] : k.EnterOn)
+        QCOMPARE(press(form.Control(button), Qt::Key_Return), result);
+      QCOMPARE(press(form.Control(k.TabChain.front()), Qt::Key_Escape), k.Escape);
+    }
   }
 
   void selectServerDialog() {

@@ -40,6 +40,14 @@ QFont ToQFont(const TFontSpec& spec) {
   return font;
 }
 
+namespace {
+const TControlRow* FindRow(const TFormLayout& layout, int id) {
+  for (const TControlRow& row : layout.Controls)
+    if (row.Id == id) return &row;
+  return nullptr;
+}
+}  // namespace
+
 QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     : QWidget(parent), layout_(layout), client_(new QWidget(this)) {
   setObjectName(QString::fromUtf8(layout.Name));
@@ -101,6 +109,8 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Tab moves on, as in any dialog; Ctrl+Tab still types a tab.
+        memo->setTabChangesFocus(true);
         memo->setGeometry(row.Left, row.Top, row.Width, row.Height);
         w = memo;
         break;
@@ -154,15 +164,22 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
-  // Tab order by the table's numbers, not by the rows' order.
-  std::vector<const TControlRow*> tabbed;
+  // Tab order by the table's numbers, not by the rows' order: a control in a
+  // panel takes its turn where its panel does, then by its own number.
+  const auto turn = [&layout](const TControlRow* row) {
+    std::vector<int> path;
+    for (; row; row = row->Parent < 0 ? nullptr : FindRow(layout, row->Parent))
+      path.insert(path.begin(), row->TabOrder);
+    return path;
+  };
+  std::vector<std::pair<std::vector<int>, QWidget*>> tabbed;
   for (const TControlRow& row : layout.Controls)
-    if (row.TabOrder >= 0 && row.Parent < 0 && Control(row.Id)->focusPolicy() != Qt::NoFocus)
-      tabbed.push_back(&row);
+    if (row.TabOrder >= 0 && Control(row.Id)->focusPolicy() != Qt::NoFocus)
+      tabbed.emplace_back(turn(&row), Control(row.Id));
   std::stable_sort(tabbed.begin(), tabbed.end(),
-                   [](auto* a, auto* b) { return a->TabOrder < b->TabOrder; });
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   for (std::size_t i = 1; i < tabbed.size(); ++i)
-    QWidget::setTabOrder(Control(tabbed[i - 1]->Id), Control(tabbed[i]->Id));
+    QWidget::setTabOrder(tabbed[i - 1].second, tabbed[i].second);
 }
 
 int QtForm::CheckedRadio() const {
@@ -194,6 +211,15 @@ void QtForm::keyPressEvent(QKeyEvent* e) {
   if (loop_ && e->key() == Qt::Key_F1 && OnHelp) {
     OnHelp(layout_.HelpContext);
     return;
+  }
+  // Enter presses the focused push button, as the dialog manager does on
+  // Windows (a push button outside a dialog takes only Space).
+  if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+      (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+      button->click();
+      return;
+    }
   }
   if (loop_ && e->key() == Qt::Key_Escape) {
     for (const TControlRow& row : layout_.Controls)
