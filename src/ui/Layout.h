@@ -42,6 +42,10 @@ enum class ControlKind : std::uint8_t {
   Animation,    // a looping picture strip: Picture holds the frames side by side
 };
 
+// Tooltips wrap at this width (pixels at 96 dots per inch): a hint may be a
+// whole setup.ini value long.
+inline constexpr int kTooltipWidth = 400;
+
 struct TControlRow {
   int Id;
   const char* Name;

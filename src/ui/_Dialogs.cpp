@@ -97,7 +97,16 @@ TMessageDialogLayout BuildMessageDialog(const TMessageDialogRequest& request,
     d.Buttons.push_back({btn, ButtonCaption(btn), ButtonResult(btn), {}});
   }
 
-  const TSize text = metrics.WrappedTextSize(request.Text, metrics.ScreenSize().cx / 2);
+  // The text is wrapped in half the screen's width; a word wider than that
+  // is broken inside by the front ends, so the dialog never grows past it.
+  // Nor past the screen's height: the rest of a text that long is cut off
+  // (Ctrl+C still copies all of it), so that the buttons stay reachable.
+  const TSize screen = metrics.ScreenSize();
+  TSize text = metrics.WrappedTextSize(request.Text, screen.cx / 2);
+  text.cx = std::min(text.cx, screen.cx / 2);
+  const int frameReserve = 4 * units.cy;  // caption bar and borders, generously
+  text.cy = std::max(0, std::min(text.cy, screen.cy - frameReserve - buttonHeight - vertSpacing -
+                                              vertMargin * 2));
   int iconTextWidth = text.cx;
   int iconTextHeight = text.cy;
   if (d.Icon != TDialogIcon::None) {

@@ -50,6 +50,42 @@ std::string CancelCaption(const TMessageDialogLayout& d) {
   return d.CancelIndex < 0 ? "" : d.Buttons[d.CancelIndex].Caption;
 }
 
+// Whatever the text (up to the longest a setup.ini value can make), the
+// dialog fits on the screen with room for its frame, and every button lies
+// inside it: even when a front end's measure does not break long words.
+TEST(MessageDialog, AnyTextFitsTheScreen) {
+  const std::string word = "Невозможно";
+  std::string manyLines, longLines, crOnly;
+  for (int i = 0; manyLines.size() < 2047; ++i) manyLines += "ab\r";
+  for (int i = 0; longLines.size() < 2047; ++i) longLines += std::string(300, 'x') + "\r\n";
+  for (int i = 0; crOnly.size() < 2047; ++i) crOnly += "\r";
+  std::string words;
+  while (words.size() < 2047) words += word + " ";
+  const std::string texts[] = {std::string(2047, 'W'), manyLines, longLines, crOnly, words,
+                               "Невозможно выполнить \"" + std::string(2047, 'n') + "\":\rфайл."};
+  FixedMetrics m;
+  for (const std::string& text : texts) {
+    for (TMsgDlgButtons buttons : {mbOKOnly, mbYesNo}) {
+      TMessageDialogRequest r;
+      r.Text = text;
+      r.Kind = mtError;
+      r.Buttons = buttons;
+      const auto d = BuildMessageDialog(r, m, "Окно диска");
+      SCOPED_TRACE(text.substr(0, 20));
+      EXPECT_LE(d.ClientWidth, m.ScreenSize().cx);
+      EXPECT_LE(d.ClientHeight + 4 * m.AverageCharSize().cy, m.ScreenSize().cy);
+      EXPECT_LE(d.TextBounds.Left + d.TextBounds.Width, d.ClientWidth);
+      for (const auto& b : d.Buttons) {
+        EXPECT_GE(b.Bounds.Left, 0);
+        EXPECT_LE(b.Bounds.Left + b.Bounds.Width, d.ClientWidth);
+        EXPECT_LE(b.Bounds.Top + b.Bounds.Height, d.ClientHeight);
+      }
+    }
+  }
+  // A text that fits is measured as it is.
+  EXPECT_EQ(Build("Закрыть программу?", mtShutdown, mbYesNo).TextBounds.Width, 6 * 18);
+}
+
 TEST(MessageDialog, KindsGiveCaptionAndIcon) {
   struct Case {
     TMsgDlgType kind;

@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include <functional>
@@ -267,6 +268,26 @@ class QtFrontEndTest : public QObject {
     QCOMPARE(client, QSize(layout.ClientWidth, layout.ClientHeight));
     const auto& b = layout.Buttons[0].Bounds;
     QCOMPARE(yes, QRect(b.Left, b.Top, b.Width, b.Height));
+  }
+
+  // A word wider than half the screen is broken inside it, and a long hint
+  // into lines; what fits stays as it was.
+  void longTextsStayOnTheScreen() {
+    QtDialogMetrics metrics(MessageFont());
+    const QFontMetrics fm(MessageFont());
+    const std::string fits = "Невозможно выполнить \"Программа\":\rфайл приложения не найден.";
+    const QRect old = fm.boundingRect(QRect(0, 0, 512, 0), kMessageTextFlags, FromText(fits));
+    QCOMPARE(metrics.WrappedTextSize(fits, 512), (dialogs::TSize{old.width(), old.height()}));
+    const auto size = metrics.WrappedTextSize("Невозможно выполнить \"" + std::string(2047, 'W') + "\"", 512);
+    QVERIFY(size.cx <= 512);
+    QVERIFY(size.cy > 20 * fm.height());
+
+    const QString hint = QString(2047, QChar('x'));
+    const QStringList lines = TooltipText(QStringLiteral("short ") + hint).split(QChar('\n'));
+    QVERIFY(lines.size() > 10);
+    for (const QString& l : lines) QVERIFY(QFontMetrics(QToolTip::font()).horizontalAdvance(l) <= kTooltipWidth);
+    QCOMPARE(lines.join(QString()).remove(QChar(' ')), QStringLiteral("short") + hint);
+    QCOMPARE(TooltipText(QStringLiteral("Выполнить установку")), QStringLiteral("Выполнить установку"));
   }
 
   void noRightsWindow() {

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTextLayout>
+#include <QToolTip>
 
 #include <algorithm>
 #include <vector>
@@ -38,6 +40,31 @@ QFont ToQFont(const TFontSpec& spec) {
   font.setPixelSize(spec.PixelHeight);
   font.setBold(spec.Bold);
   return font;
+}
+
+QString TooltipText(const QString& text) {
+  // Tooltips show plain text on one line per line: a long hint would run
+  // off the screen, so its lines are broken here, between words where
+  // possible.
+  const QFontMetrics fm(QToolTip::font());
+  QStringList out;
+  for (const QString& line : text.split(QChar('\n'))) {
+    if (fm.horizontalAdvance(line) <= kTooltipWidth) {
+      out << line;
+      continue;
+    }
+    QTextLayout layout(line, QToolTip::font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+      l.setLineWidth(kTooltipWidth);
+      out << line.mid(l.textStart(), l.textLength()).trimmed();
+    }
+    layout.endLayout();
+  }
+  return out.join(QChar('\n'));
 }
 
 namespace {
@@ -160,7 +187,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     }
     if (row.TabOrder == 0 && row.Parent < 0 && !first_focus_) first_focus_ = w;
     w->setObjectName(QString::fromUtf8(row.Name));
-    if (*row.Hint) w->setToolTip(FromText(row.Hint));
+    if (*row.Hint) w->setToolTip(TooltipText(FromText(row.Hint)));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
@@ -251,7 +278,7 @@ void QtForm::SetText(int control, const std::string& text) {
 }
 
 void QtForm::SetHint(int control, const std::string& hint) {
-  if (auto* w = Control(control)) w->setToolTip(FromText(hint));
+  if (auto* w = Control(control)) w->setToolTip(TooltipText(FromText(hint)));
 }
 
 void QtForm::SetTop(int control, int top) {

@@ -17,6 +17,8 @@ namespace ui::qt {
 // "\r\n" and "\r" become Qt's line feed.
 QString FromText(const std::string& text);
 QFont ToQFont(const TFontSpec& spec);
+// A hint as a tooltip shows it: lines wider than kTooltipWidth broken.
+QString TooltipText(const QString& text);
 void InstallFontSubstitutes();
 
 class QtForm : public QWidget, public IFormView {

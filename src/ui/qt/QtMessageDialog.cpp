@@ -22,6 +22,14 @@ using namespace dialogs;
 
 namespace {
 
+// Word-wrapped in `width`; when a word alone is wider than that, the text is
+// broken anywhere instead, so that it never runs past the width.
+int WrapFlags(const QFont& font, const QString& text, int width) {
+  const QRect r = QFontMetrics(font).boundingRect(QRect(0, 0, width, 0), kMessageTextFlags, text);
+  return r.width() <= width ? kMessageTextFlags
+                            : (kMessageTextFlags & ~Qt::TextWordWrap) | Qt::TextWrapAnywhere;
+}
+
 // Draws the message exactly as QtDialogMetrics measured it.
 class MessageText : public QWidget {
  public:
@@ -35,7 +43,7 @@ class MessageText : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect(), kMessageTextFlags, text_);
+    p.drawText(rect(), WrapFlags(font(), text_, width()), text_);
   }
 
  private:
@@ -69,8 +77,9 @@ int QtDialogMetrics::TextWidth(const std::string& line) {
 }
 
 TSize QtDialogMetrics::WrappedTextSize(const std::string& text, int maxWidth) {
-  const QRect r = QFontMetrics(font_).boundingRect(QRect(0, 0, maxWidth, 0), kMessageTextFlags,
-                                                   FromText(text));
+  const QString s = FromText(text);
+  const QRect r = QFontMetrics(font_).boundingRect(QRect(0, 0, maxWidth, 0),
+                                                   WrapFlags(font_, s, maxWidth), s);
   return {r.width(), r.height()};
 }
 
