@@ -183,10 +183,7 @@ TEST_F(Win32FrontEnd, DialogKeysAndGeometry) {
     });
     EXPECT_EQ(dialogs_.ShowMessageDialog(r), c.result);
     EXPECT_EQ(caption, L"Завершение работы");
-    HFONT font = CreateMessageFont();
-    Win32DialogMetrics metrics(font);
-    const auto layout = dialogs::BuildMessageDialog(r, metrics, Application.Title);
-    DeleteObject(font);
+    const auto layout = MessageDialogLayout(r, Application.Title, SystemDpi());
     EXPECT_EQ(client.right, layout.ClientWidth);
     EXPECT_EQ(client.bottom, layout.ClientHeight);
   }
@@ -487,7 +484,7 @@ TEST_F(Win32FrontEnd, ProgressWindowThroughShowInfo) {
   EXPECT_TRUE(WaitCursorAt(h));
 
   // The label fits its text.
-  HFONT font = CreateLayoutFont(InfoLayout().Font);
+  HFONT font = CreateLayoutFont(InfoLayout().Font, form->Dpi());
   HDC dc = GetDC(h);
   HGDIOBJ oldFont = SelectObject(dc, font);
   const auto width = [dc](const wchar_t* s) {
@@ -680,6 +677,329 @@ TEST_F(Win32FrontEnd, DatabaseCommandQuestions) {
     });
     dialogs_.ShowMessageDialog(r);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Screen scale: every window lays itself out again when its DPI changes.
+
+RECT ScaledRect(int left, int top, int right, int bottom, int dpi) {
+  return {ScaleTo(left, dpi), ScaleTo(top, dpi), ScaleTo(right, dpi), ScaleTo(bottom, dpi)};
+}
+
+std::string Str(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+         "," + std::to_string(r.bottom);
+}
+
+// What Windows 8.1 sends when a window moves to a monitor of another DPI:
+// the old rectangle scaled, a little further on. The window takes it.
+RECT ChangeDpi(HWND h, int from, int to) {
+  RECT r;
+  GetWindowRect(h, &r);
+  RECT suggested{r.left + 10, r.top + 10, r.left + 10 + MulDiv(r.right - r.left, to, from),
+                 r.top + 10 + MulDiv(r.bottom - r.top, to, from)};
+  SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  return suggested;
+}
+
+struct Windows7Only {
+  explicit Windows7Only(bool only) { UseWindows7ApisOnly(only); }
+  ~Windows7Only() { UseWindows7ApisOnly(false); }
+};
+
+constexpr int kDpis[] = {120, 144, 192, 96};
+
+TEST_F(Win32FrontEnd, MainWindowFollowsItsDpi) {
+  WriteIni("[PRG]\nName=Программа СКУД\nLocation=s.exe\n");
+  for (const bool windows7 : {false, true}) {
+    Windows7Only apis(windows7);
+    Win32MainWindow window(dialogs_);
+    TSKDSetupForm form(window.Deps());
+    window.Attach(form);
+    form.FormCreate();
+    HWND h = window.Handle();
+    int from = window.Dpi();
+    ASSERT_EQ(from, SystemDpi());
+    const int labelDpi = from;
+    const LONG labelHeight =
+        window.ControlRect(SoftLabel).bottom - window.ControlRect(SoftLabel).top;
+    for (const int dpi : kDpis) {
+      SCOPED_TRACE(std::string(windows7 ? "Windows 7, " : "") + std::to_string(dpi) + " dpi");
+      const RECT suggested = ChangeDpi(h, from, dpi);
+      from = dpi;
+      EXPECT_EQ(window.Dpi(), dpi);
+      RECT client, frame;
+      GetClientRect(h, &client);
+      GetWindowRect(h, &frame);
+      EXPECT_EQ(client.right, ScaleTo(482, dpi));
+      EXPECT_EQ(client.bottom, ScaleTo(281, dpi));
+      EXPECT_EQ(frame.left, suggested.left);
+      EXPECT_EQ(frame.top, suggested.top);
+
+      const RECT button = ChildRect(h, window.ControlHandle(SoftSetupRXSB));
+      const RECT wanted = ScaledRect(72, 130, 107, 165, dpi);
+      EXPECT_TRUE(EqualRect(&button, &wanted)) << Str(button);
+      const SIZE icon = window.PictureSize(SoftSetupRXSB);
+      EXPECT_EQ(icon.cx, ScaleTo(32, dpi));
+      EXPECT_EQ(icon.cy, ScaleTo(32, dpi));
+      // At its place, at its size: each scaled on its own.
+      const RECT image2 = window.ControlRect(Image2);
+      EXPECT_EQ(image2.left, ScaleTo(303, dpi));
+      EXPECT_EQ(image2.top, ScaleTo(8, dpi));
+      EXPECT_EQ(image2.right - image2.left, ScaleTo(150, dpi));
+      EXPECT_EQ(image2.bottom - image2.top, ScaleTo(57, dpi));
+
+      // The label's font grew with the rest: its height follows the scale.
+      const RECT label = window.ControlRect(SoftLabel);
+      EXPECT_EQ(label.top, ScaleTo(150, dpi));
+      EXPECT_NEAR(label.bottom - label.top, MulDiv(labelHeight, dpi, labelDpi), 2);
+    }
+  }
+}
+
+// The layouts were drawn tight around their texts: at no scale may a label
+// run past its window's edge.
+TEST_F(Win32FrontEnd, LabelsStayInsideTheirWindowsAtEachDpi) {
+  for (const TFormLayout* layout : {&MainLayout(), &SelectServerLayout(), &VerLayout(),
+                                    &FBInstallHelpLayout(), &InfoLayout()}) {
+    Win32Form form(*layout);
+    int from = form.Dpi();
+    for (const int dpi : kDpis) {
+      ChangeDpi(form.Handle(), from, dpi);
+      from = dpi;
+      // The layout's area: a tall window may not fit this small screen.
+      const int width = ScaleTo(layout->ClientWidth, dpi);
+      const int height = ScaleTo(layout->ClientHeight, dpi);
+      for (const TControlRow& row : layout->Controls) {
+        if (row.Kind != ControlKind::Label) continue;
+        const RECT r = form.ControlRect(row.Id);
+        EXPECT_LE(r.right, width) << layout->Name << "." << row.Name << " at " << dpi;
+        EXPECT_LE(r.bottom, height) << layout->Name << "." << row.Name << " at " << dpi;
+      }
+    }
+  }
+}
+
+TEST_F(Win32FrontEnd, ProgressFramesFollowTheirDpi) {
+  Win32Form form(InfoLayout());
+  ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+  HWND window = form.ControlHandle(info::Animate1);
+  Animation* animation = Animation::From(window);
+  ASSERT_TRUE(animation);
+  const int frames = animation->FrameCount();
+  int from = form.Dpi();
+  for (const int dpi : kDpis) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    ChangeDpi(form.Handle(), from, dpi);
+    from = dpi;
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, ScaleTo(288, dpi));
+    EXPECT_EQ(client.bottom, ScaleTo(99, dpi));
+    const RECT r = ChildRect(form.Handle(), window);
+    const RECT wanted = ScaledRect(8, 32, 280, 92, dpi);
+    EXPECT_TRUE(EqualRect(&r, &wanted)) << Str(r);
+    EXPECT_EQ(animation->FrameCount(), frames);
+    // One whole frame fills the control, pixel for pixel.
+    UpdateWindow(window);
+    EXPECT_TRUE(ShowsFrame(window, animation->Strip(), animation->Frame()));
+  }
+}
+
+TEST_F(Win32FrontEnd, PicturesAtEachDpi) {
+  struct {
+    const char* name;
+    int w, h, frameWidth;
+  } pictures[] = {{"SoftSetup.bmp", 32, 32, 0}, {"View.bmp", 32, 32, 0},
+                  {"Doc.bmp", 32, 32, 0},       {"Image2.bmp", 150, 57, 0},
+                  {"Image1.png", 125, 38, 0},   {"Close21.bmp", 21, 21, 0},
+                  {"Uac.png", 500, 368, 0},     {"CopyFiles.png", 4352, 60, 272}};
+  for (const auto& p : pictures)
+    for (const int dpi : {96, 120, 144, 168, 192, 240}) {
+      SCOPED_TRACE(std::string(p.name) + " at " + std::to_string(dpi));
+      const Picture pic = LoadPicture(p.name, false, dpi, p.frameWidth);
+      ASSERT_FALSE(pic.Empty());
+      const int frames = p.frameWidth ? p.w / p.frameWidth : 1;
+      EXPECT_EQ(pic.Width, frames * ScaleTo(p.w / frames, dpi));
+      EXPECT_EQ(pic.Height, ScaleTo(p.h, dpi));
+      const Picture greyed = LoadPicture(p.name, true, dpi, p.frameWidth);
+      EXPECT_EQ(greyed.Width, pic.Width);
+      // A bitmap's key colour stays undrawn at every size.
+      if (std::string(p.name).ends_with(".bmp")) {
+        DIBSECTION d{};
+        GetObjectW(pic.Bitmap.Get(), sizeof(d), &d);
+        const auto* corner = static_cast<const BYTE*>(d.dsBm.bmBits) +
+                             static_cast<size_t>(pic.Height - 1) * pic.Width * 4;
+        EXPECT_EQ(corner[3], 0);
+      }
+    }
+}
+
+std::vector<BYTE> Pixels(std::initializer_list<std::uint32_t> argb) {
+  std::vector<BYTE> out;
+  for (std::uint32_t p : argb)
+    out.insert(out.end(), {BYTE(p), BYTE(p >> 8), BYTE(p >> 16), BYTE(p >> 24)});
+  return out;
+}
+
+TEST(Win32Pictures, ResamplesInPremultipliedAlpha) {
+  const std::uint32_t c = 0xFF336699;
+  struct {
+    const char* what;
+    int sw, sh;
+    std::vector<BYTE> in;
+    int tw, th;
+    std::vector<BYTE> out;
+  } cases[] = {
+      {"same size is a copy", 2, 1, Pixels({0xFF102030, 0x80402010}), 2, 1,
+       Pixels({0xFF102030, 0x80402010})},
+      {"halving averages the four", 2, 2, Pixels({0xFFFFFFFF, 0, 0, 0}), 1, 1,
+       Pixels({0x40404040})},
+      {"two thirds keeps a flat colour", 3, 3, Pixels({c, c, c, c, c, c, c, c, c}), 2, 2,
+       Pixels({c, c, c, c})},
+      {"growing keeps a flat colour", 2, 1, Pixels({c, c}), 5, 1, Pixels({c, c, c, c, c})},
+      {"growing interpolates between centres", 1, 2, Pixels({0, 0xFFFFFFFF}), 1, 4,
+       Pixels({0, 0x40404040, 0xBFBFBFBF, 0xFFFFFFFF})},
+      {"shrinking shares the straddled pixel", 4, 1, Pixels({0, 0xFFFFFFFF, 0xFFFFFFFF, 0}), 3, 1,
+       Pixels({0x40404040, 0xFFFFFFFF, 0x40404040})},
+  };
+  for (const auto& t : cases) {
+    std::vector<BYTE> out(static_cast<size_t>(t.tw) * t.th * 4, 0xEE);
+    ResamplePremultiplied(t.in.data(), t.sw, t.sh, t.sw * 4, out.data(), t.tw, t.th, t.tw * 4);
+    EXPECT_EQ(out, t.out) << t.what;
+  }
+}
+
+TEST(Win32MessageText, LoneCarriageReturnsBreakLines) {
+  struct {
+    const char* in;
+    const wchar_t* out;
+  } cases[] = {{"a\rb", L"a\r\nb"}, {"a\r\nb", L"a\r\nb"},       {"a\r\rb", L"a\r\n\r\nb"},
+               {"a\r", L"a\r\n"},   {"\rСКУД\n", L"\r\nСКУД\n"}, {"", L""}};
+  for (const auto& c : cases) EXPECT_EQ(MessageText(c.in), c.out) << c.in;
+}
+
+TEST_F(Win32FrontEnd, MessageDialogFollowsItsDpi) {
+  dialogs::TMessageDialogRequest r;
+  r.Text = "Закрыть программу?";
+  r.Kind = dialogs::mtShutdown;
+  r.Buttons = dialogs::mbYesNo;
+  struct Seen {
+    int dpi;
+    RECT client, yes;
+    LONG fontHeight;
+  };
+  std::vector<Seen> seen;
+  OnNextDialog([&](HWND d) {
+    int from = SystemDpi();
+    HWND yes = FindWindowExW(d, nullptr, L"BUTTON", L"Да");
+    for (const int dpi : kDpis) {
+      ChangeDpi(d, from, dpi);
+      from = dpi;
+      Seen x{dpi, {}, ChildRect(d, yes), 0};
+      GetClientRect(d, &x.client);
+      LOGFONTW lf{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(yes, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+      x.fontHeight = lf.lfHeight;
+      seen.push_back(x);
+    }
+    PostKey(d, VK_ESCAPE);
+  });
+  EXPECT_EQ(dialogs_.ShowMessageDialog(r), 7);
+  ASSERT_EQ(seen.size(), std::size(kDpis));
+  for (const Seen& x : seen) {
+    SCOPED_TRACE(std::to_string(x.dpi) + " dpi");
+    const auto l = MessageDialogLayout(r, Application.Title, x.dpi);
+    EXPECT_EQ(x.client.right, l.ClientWidth);
+    EXPECT_EQ(x.client.bottom, l.ClientHeight);
+    const auto& b = l.Buttons[0].Bounds;
+    EXPECT_EQ(Str(x.yes), Str({b.Left, b.Top, b.Left + b.Width, b.Top + b.Height}));
+    HFONT font = CreateMessageFont(x.dpi);
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof(lf), &lf);
+    DeleteObject(font);
+    EXPECT_EQ(x.fontHeight, lf.lfHeight);
+  }
+
+  // The layout holds together at every scale, for a text lower than the
+  // icon and for one higher.
+  dialogs::TMessageDialogRequest tall = r;
+  tall.Text = "Первая строка\rвторая\rтретья\rчетвертая\rпятая";
+  for (const auto* request : {&r, &tall})
+    for (const int dpi : kDpis) {
+      SCOPED_TRACE(std::to_string(dpi) + " dpi, " + request->Text);
+      const auto l = MessageDialogLayout(*request, Application.Title, dpi);
+      const auto& icon = l.IconBounds;
+      const auto& text = l.TextBounds;
+      EXPECT_EQ(icon.Width, ScaleTo(32, dpi));
+      EXPECT_EQ(icon.Height, ScaleTo(32, dpi));
+      EXPECT_GT(text.Left, icon.Left + icon.Width);
+      EXPECT_GE(l.ClientWidth - icon.Left, text.Left + text.Width);
+      const int block = std::max(text.Top + text.Height, icon.Top + icon.Height);
+      const auto& first = l.Buttons.front().Bounds;
+      const auto& last = l.Buttons.back().Bounds;
+      EXPECT_GT(first.Top, block);
+      EXPECT_EQ(l.ClientHeight - (first.Top + first.Height), icon.Top);
+      EXPECT_NEAR(first.Left, l.ClientWidth - (last.Left + last.Width), 1);
+    }
+}
+
+RECT g_taskDialog;
+std::wstring g_taskTexts;
+
+BOOL CALLBACK CollectText(HWND child, LPARAM) {
+  g_taskTexts += Text(child) + L"|";
+  return TRUE;
+}
+
+void CALLBACK FindTaskDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  // The built dialog instead would be a failure: it is closed, not waited on.
+  HWND d = FindWindowW(L"#32770", L"Ошибка");
+  if (!d) d = FindWindowW(L"SkdMessageDialog", nullptr);
+  if (!d || !IsWindowVisible(d)) return;
+  KillTimer(nullptr, id);
+  SaveShot(d, "win32_task_dialog.bmp");
+  GetWindowRect(d, &g_taskDialog);
+  EnumChildWindows(d, CollectText, 0);
+  PostMessageW(d, WM_CLOSE, 0, 0);
+}
+
+// Where Windows has no metrics per DPI (7, 8), the system's are scaled to
+// the same fonts.
+TEST_F(Win32FrontEnd, MessageFontsWithoutPerDpiMetrics) {
+  for (const int dpi : kDpis) {
+    const NONCLIENTMETRICSW newer = NonClientMetricsForDpi(dpi);
+    Windows7Only apis(true);
+    const NONCLIENTMETRICSW older = NonClientMetricsForDpi(dpi);
+    EXPECT_NEAR(older.lfMessageFont.lfHeight, newer.lfMessageFont.lfHeight, 1) << dpi;
+    EXPECT_NEAR(older.lfStatusFont.lfHeight, newer.lfStatusFont.lfHeight, 1) << dpi;
+    EXPECT_EQ(std::wstring(older.lfMessageFont.lfFaceName), newer.lfMessageFont.lfFaceName);
+  }
+}
+
+// The task dialog of the plain look: centred on the screen even when the
+// main window is hidden elsewhere, a lone CR breaking its line.
+TEST_F(Win32FrontEnd, TaskDialogCentredWithLineBreaks) {
+  Application.StyleApplied = false;
+  Win32Form hidden(MainLayout());
+  SetWindowPos(hidden.Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  dialogs_.MainWindow = hidden.Handle();
+  g_taskDialog = {};
+  g_taskTexts.clear();
+  SetTimer(nullptr, 0, 50, FindTaskDialog);
+  dialogs::TMessageDialogRequest r;
+  r.Text = "Первая строка\rвторая строка";
+  r.Kind = dialogs::mtError;
+  EXPECT_EQ(dialogs_.ShowMessageDialog(r), 1);
+  EXPECT_NE(g_taskTexts.find(L"Первая строка\r\nвторая строка"), std::wstring::npos);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT& d = g_taskDialog;
+  EXPECT_NEAR((d.left + d.right) / 2, (work.left + work.right) / 2, 2);
+  EXPECT_NEAR((d.top + d.bottom) / 2, (work.top + work.bottom) / 2, 2);
 }
 
 }  // namespace

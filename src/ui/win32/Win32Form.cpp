@@ -17,14 +17,10 @@ constexpr wchar_t kButtonClass[] = L"SkdFlatButton";
 constexpr int kFirstChildId = 200;
 TCursor g_cursor = TCursor::crDefault;
 
-int Dpi() {
-  static const int dpi = [] {
-    HDC dc = GetDC(nullptr);
-    const int d = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return d > 0 ? d : 96;
-  }();
-  return dpi;
+// The class's own procedure until the form takes the window over.
+LRESULT CALLBACK CreationProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) EnableNonClientScaling(h);
+  return DefWindowProcW(h, msg, wp, lp);
 }
 
 // "\r\n" breaks label lines; a lone CR does too.
@@ -36,12 +32,13 @@ void RegisterClasses() {
   done = true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpfnWndProc = CreationProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
   wc.lpszClassName = kFormClass;
   RegisterClassExW(&wc);
+  wc.lpfnWndProc = DefWindowProcW;
   wc.hIcon = nullptr;
   wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
   wc.lpszClassName = kButtonClass;
@@ -50,11 +47,12 @@ void RegisterClasses() {
 
 }  // namespace
 
-int Scale(int pixels) { return MulDiv(pixels, Dpi(), 96); }
-
-HFONT CreateLayoutFont(const TFontSpec& spec) {
-  return CreateFontW(-Scale(spec.PixelHeight), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, FALSE,
-                     FALSE, FALSE, static_cast<BYTE>(spec.Charset), OUT_DEFAULT_PRECIS,
+HFONT CreateLayoutFont(const TFontSpec& spec, int dpi) {
+  // Rounded down: the layouts sit tight around their texts at 96 dpi, and a
+  // font a fraction of a pixel above the scale runs a long label past the
+  // edge of its fixed-size window.
+  return CreateFontW(-(spec.PixelHeight * dpi / kBaseDpi), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL,
+                     FALSE, FALSE, FALSE, static_cast<BYTE>(spec.Charset), OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                      W(spec.Family).c_str());
 }
@@ -74,26 +72,21 @@ bool ApplyScreenCursor() {
 
 Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   RegisterClasses();
-  border_ = Scale(layout.InnerBorder);
   background_ = GdiObject<HBRUSH>(CreateSolidBrush(ResolveColour(layout.Background)));
-  font_ = GdiObject<HFONT>(CreateLayoutFont(layout.Font));
 
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
-  if (layout.SystemMenu) style |= WS_SYSMENU;
-  if (layout.MinimizeBox) style |= WS_MINIMIZEBOX;
-  if (layout.MaximizeBox) style |= WS_MAXIMIZEBOX;
-  if (!layout.FixedSize) style |= WS_THICKFRAME;
-  RECT r{0, 0, Scale(layout.ClientWidth) + 2 * border_, Scale(layout.ClientHeight) + 2 * border_};
-  AdjustWindowRectEx(&r, style, FALSE, 0);
-  const DWORD exStyle = WS_EX_CONTROLPARENT | (layout.StayOnTop ? WS_EX_TOPMOST : 0);
-  hwnd_ = CreateWindowExW(exStyle, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
+  style_ = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+  if (layout.SystemMenu) style_ |= WS_SYSMENU;
+  if (layout.MinimizeBox) style_ |= WS_MINIMIZEBOX;
+  if (layout.MaximizeBox) style_ |= WS_MAXIMIZEBOX;
+  if (!layout.FixedSize) style_ |= WS_THICKFRAME;
+  exStyle_ = WS_EX_CONTROLPARENT | (layout.StayOnTop ? WS_EX_TOPMOST : 0);
+  // Sized once its monitor, and so its DPI, is known.
+  hwnd_ = CreateWindowExW(exStyle_, kFormClass, L"", style_, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
+                          nullptr);
+  if (!hwnd_) return;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
-  // The inner border becomes non-client area: the client is the layout's size.
-  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
@@ -104,75 +97,50 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   for (const TControlRow& row : layout.Controls) {
     auto c = std::make_unique<Control>();
     c->Row = &row;
+    c->Top = row.Top;
     c->Visible = row.Visible;
     c->Text = LabelText(row.Text);
     c->Hint = W(row.Hint);
-    // Children of a panel are placed relative to it.
-    POINT origin{0, 0};
-    if (const Control* parent = row.Parent >= 0 ? Find(row.Parent) : nullptr)
-      origin = {parent->Bounds.left, parent->Bounds.top};
-    c->Bounds = {origin.x + Scale(row.Left), origin.y + Scale(row.Top),
-                 origin.x + Scale(row.Left + row.Width), origin.y + Scale(row.Top + row.Height)};
-    const RECT& b = c->Bounds;
+    c->Bounds = {0, 0, 0, 0};  // ApplyDpi places it
     const auto childId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + row.Id));
     switch (row.Kind) {
       case ControlKind::Panel:
-        break;  // a plain area of the window's colour
+      case ControlKind::Label:
+      case ControlKind::Picture:
+        break;  // painted by the form
       case ControlKind::Animation:
-        c->Button = Animation::Create(hwnd_, b, row.Picture, row.Width, childId);
+        c->Button =
+            Animation::Create(hwnd_, c->Bounds, row.Picture, row.Width, childId, WindowDpi(hwnd_));
         break;
       case ControlKind::Memo:
-        c->Button = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE |
-                                        ES_AUTOVSCROLL | ES_WANTRETURN,
-                                    b.left, b.top, b.right - b.left, b.bottom - b.top, hwnd_,
-                                    childId, GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        c->Button = CreateWindowExW(
+            WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,
+            0, 0, 0, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         break;
       case ControlKind::PushButton:
-        c->Image = LoadPicture(row.Picture);
         c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(false), b.left,
-                                    b.top, b.right - b.left, b.bottom - b.top, hwnd_, childId,
-                                    GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        if (!c->Image.Empty())
-          SendMessageW(c->Button, BM_SETIMAGE, IMAGE_BITMAP,
-                       reinterpret_cast<LPARAM>(c->Image.Bitmap.Get()));
-        break;
-      case ControlKind::Label:
-        c->Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout.Font));
-        AutoSize(*c);
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(false), 0,
+                                    0, 0, 0, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         break;
       case ControlKind::RadioButton: {
         // The first radio button opens the group that the others join.
         const bool first = std::none_of(controls_.begin(), controls_.end(), [](const auto& o) {
           return o->Row->Kind == ControlKind::RadioButton;
         });
-        c->Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout.Font));
-        c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON |
-                                        (first ? WS_GROUP : 0),
-                                    b.left, b.top, b.right - b.left, b.bottom - b.top, hwnd_,
-                                    childId, GetModuleHandleW(nullptr), nullptr);
+        c->Button = CreateWindowExW(
+            0, L"BUTTON", c->Text.c_str(),
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0), 0, 0,
+            0, 0, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         // Themed radio buttons ignore the caption colour; these are navy.
         SetWindowTheme(c->Button, L"", L"");
-        SendMessageW(c->Button, WM_SETFONT, reinterpret_cast<WPARAM>(c->Font.Get()), FALSE);
         SendMessageW(c->Button, BM_SETCHECK, row.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
       }
-      case ControlKind::Picture:
-        c->Image = LoadPicture(row.Picture);
-        c->Bounds.right = c->Bounds.left + c->Image.Width;
-        c->Bounds.bottom = c->Bounds.top + c->Image.Height;
-        break;
       case ControlKind::FlatImageButton: {
-        c->Image = LoadPicture(row.Picture);
-        c->Greyed = LoadPicture(row.Picture, true);
         c->Button = CreateWindowExW(0, kButtonClass, W(row.Name).c_str(),
-                                    WS_CHILD | (row.Visible ? WS_VISIBLE : 0), b.left, b.top,
-                                    b.right - b.left, b.bottom - b.top, hwnd_, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+                                    WS_CHILD | (row.Visible ? WS_VISIBLE : 0), 0, 0, 0, 0, hwnd_,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(c->Button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c.get()));
         SetPropW(c->Button, L"SkdForm", this);
         SetWindowLongPtrW(c->Button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc));
@@ -184,6 +152,7 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     controls_.push_back(std::move(c));
   }
   firstFocus_ = firstFocus;
+  ApplyDpi(WindowDpi(hwnd_));
   // Tab moves through the children in their z-order: put it in tab order.
   std::vector<const Control*> tabbed;
   for (const auto& c : controls_)
@@ -196,6 +165,97 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     SetWindowPos(c->Button, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     after = c->Button;
   }
+}
+
+SIZE Win32Form::WindowSizeFor(int dpi) const {
+  // The inner border is non-client area: the client is the layout's size.
+  const int border = ScaleTo(layout_.InnerBorder, dpi);
+  RECT r{0, 0, ScaleTo(layout_.ClientWidth, dpi) + 2 * border,
+         ScaleTo(layout_.ClientHeight, dpi) + 2 * border};
+  AdjustWindowRectForDpi(r, style_, exStyle_, dpi);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+// Its rectangle at the form's DPI, from the layout and any SetTop.
+void Win32Form::PlaceControl(Control& c) {
+  const TControlRow& row = *c.Row;
+  // Children of a panel are placed relative to it.
+  POINT origin{0, 0};
+  if (const Control* parent = row.Parent >= 0 ? Find(row.Parent) : nullptr)
+    origin = {parent->Bounds.left, parent->Bounds.top};
+  c.Bounds = {origin.x + ScaleTo(row.Left, dpi_), origin.y + ScaleTo(c.Top, dpi_),
+              origin.x + ScaleTo(row.Left + row.Width, dpi_),
+              origin.y + ScaleTo(c.Top + row.Height, dpi_)};
+  if (row.Kind == ControlKind::Label) AutoSize(c);
+  if (row.Kind == ControlKind::Picture) {
+    c.Bounds.right = c.Bounds.left + c.Image.Width;
+    c.Bounds.bottom = c.Bounds.top + c.Image.Height;
+  }
+  if (c.Button)
+    SetWindowPos(c.Button, nullptr, c.Bounds.left, c.Bounds.top, c.Bounds.right - c.Bounds.left,
+                 c.Bounds.bottom - c.Bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  border_ = ScaleTo(layout_.InnerBorder, dpi);
+  // The old fonts stay alive until no control holds them.
+  GdiObject<HFONT> oldFont = std::move(font_);
+  font_ = GdiObject<HFONT>(CreateLayoutFont(layout_.Font, dpi));
+  GdiObject<HFONT> oldTipFont = std::move(tooltipFont_);
+  NONCLIENTMETRICSW metrics = NonClientMetricsForDpi(dpi);
+  tooltipFont_ = GdiObject<HFONT>(CreateFontIndirectW(&metrics.lfStatusFont));
+  if (tooltip_)
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(tooltipFont_.Get()), FALSE);
+
+  for (auto& owned : controls_) {
+    Control& c = *owned;
+    const TControlRow& row = *c.Row;
+    GdiObject<HFONT> oldControlFont = std::move(c.Font);
+    Picture oldImage = std::move(c.Image);
+    switch (row.Kind) {
+      case ControlKind::Label:
+      case ControlKind::RadioButton:
+        c.Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout_.Font, dpi));
+        if (c.Button)
+          SendMessageW(c.Button, WM_SETFONT, reinterpret_cast<WPARAM>(c.Font.Get()), TRUE);
+        break;
+      case ControlKind::Memo:
+        SendMessageW(c.Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        break;
+      case ControlKind::PushButton:
+        c.Image = LoadPicture(row.Picture, false, dpi);
+        SendMessageW(c.Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        SendMessageW(c.Button, BM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(c.Image.Bitmap.Get()));
+        break;
+      case ControlKind::Picture:
+        c.Image = LoadPicture(row.Picture, false, dpi);
+        break;
+      case ControlKind::FlatImageButton:
+        c.Image = LoadPicture(row.Picture, false, dpi);
+        c.Greyed = LoadPicture(row.Picture, true, dpi);
+        break;
+      case ControlKind::Animation:
+        if (Animation* a = Animation::From(c.Button)) a->SetDpi(dpi);
+        break;
+      case ControlKind::Panel:
+        break;
+    }
+    PlaceControl(c);
+    if (c.Button) InvalidateRect(c.Button, nullptr, TRUE);
+  }
+  if (suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const SIZE size = WindowSizeFor(dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitClientArea(hwnd_, ScaleTo(layout_.ClientWidth, dpi), ScaleTo(layout_.ClientHeight, dpi));
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 int Win32Form::CheckedRadio() const {
@@ -291,6 +351,16 @@ RECT Win32Form::ControlRect(int id) const {
   return {};
 }
 
+SIZE Win32Form::PictureSize(int id) const {
+  for (auto& c : controls_)
+    if (c->Row->Id == id) {
+      if (const Animation* a = Animation::From(c->Button))
+        return {a->Strip().Width / std::max(a->FrameCount(), 1), a->Strip().Height};
+      return {c->Image.Width, c->Image.Height};
+    }
+  return {0, 0};
+}
+
 HWND Win32Form::ControlHandle(int id) const {
   for (auto& c : controls_)
     if (c->Row->Id == id) return c->Button;
@@ -353,12 +423,8 @@ void Win32Form::SetTop(int id, int top) {
   Control* c = Find(id);
   if (!c) return;
   Invalidate(*c);
-  const int h = c->Bounds.bottom - c->Bounds.top;
-  c->Bounds.top = Scale(top);
-  c->Bounds.bottom = c->Bounds.top + h;
-  if (c->Button)
-    SetWindowPos(c->Button, nullptr, c->Bounds.left, c->Bounds.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  c->Top = top;
+  PlaceControl(*c);
   Invalidate(*c);
 }
 
@@ -546,6 +612,14 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_HELP:
       return TRUE;  // F1 is taken from the key itself
+    case WM_GETDPISCALEDSIZE: {
+      // The exact size at the new DPI, so that WM_DPICHANGED suggests it.
+      *reinterpret_cast<SIZE*>(lp) = WindowSizeFor(LOWORD(wp));
+      return TRUE;
+    }
+    case WM_DPICHANGED:
+      ApplyDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wp);
@@ -559,7 +633,7 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
       if (const Control* c = Find(static_cast<int>(item.CtlID) - kFirstChildId))
-        DrawStyledButton(item, c->Image.Bitmap.Get(), c->Image.Width, c->Image.Height);
+        DrawStyledButton(item, c->Image.Bitmap.Get(), c->Image.Width, c->Image.Height, dpi_);
       return TRUE;
     }
     case WM_COMMAND: {

@@ -12,13 +12,13 @@
 
 #include "ui/Forms.h"
 #include "ui/Layout.h"
+#include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Pictures.h"
 
 namespace ui::win32 {
 
-// Layout pixels are at 96 dpi; the screen's text size scales them.
-int Scale(int pixels);
-HFONT CreateLayoutFont(const TFontSpec& spec);
+// A layout font at `dpi` (its pixel height is at 96 dpi).
+HFONT CreateLayoutFont(const TFontSpec& spec, int dpi);
 // A modal loop for `window`: every other visible window of the thread is
 // disabled until `done` says so; `preview` may take a key message first.
 // Afterwards the other windows are enabled again.
@@ -36,9 +36,13 @@ class Win32Form : public IFormView {
 
   HWND Handle() const { return hwnd_; }
   const TFormLayout& Layout() const { return layout_; }
+  // The DPI the window is laid out for; WM_DPICHANGED changes it.
+  int Dpi() const { return dpi_; }
   // Screen rectangle of a control in client coordinates (for tests).
   RECT ControlRect(int id) const;
   HWND ControlHandle(int id) const;
+  // Size of a control's picture as drawn; 0 x 0 without one.
+  SIZE PictureSize(int id) const;
   // Shows the window modally until a button with a modal result, Esc on a
   // cancel button, or the close box ends it; that result.
   int ShowModal();
@@ -69,6 +73,7 @@ class Win32Form : public IFormView {
  private:
   struct Control {
     const TControlRow* Row;
+    int Top;      // layout pixels; SetTop moves it
     RECT Bounds;  // client coordinates, scaled
     std::wstring Text;
     std::wstring Hint;
@@ -82,6 +87,11 @@ class Win32Form : public IFormView {
   };
 
   static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+  // Fonts, pictures, rectangles and the window's size for `dpi`; the
+  // window takes the suggested rectangle, if any, corrected to the client size.
+  void ApplyDpi(int dpi, const RECT* suggested = nullptr);
+  void PlaceControl(Control& c);
+  SIZE WindowSizeFor(int dpi) const;
   static LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
   void Paint(HDC dc);
   void PaintButton(Control& c, HDC dc);
@@ -93,6 +103,9 @@ class Win32Form : public IFormView {
   const TFormLayout& layout_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
+  GdiObject<HFONT> tooltipFont_;
+  DWORD style_ = 0, exStyle_ = 0;
+  int dpi_ = kBaseDpi;
   int border_ = 0;
   std::vector<std::unique_ptr<Control>> controls_;
   GdiObject<HBRUSH> background_;

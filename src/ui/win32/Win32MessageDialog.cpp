@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/Application.h"
@@ -17,18 +18,10 @@ using namespace dialogs;
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"SkdMessageDialog";
-
-// Message texts break lines with a lone CR; DrawText is sure of CR LF only.
-std::wstring MessageText(const std::string& text) {
-  const std::wstring w = W(text);
-  std::wstring out;
-  for (size_t i = 0; i < w.size(); ++i) {
-    out += w[i];
-    if (w[i] == L'\r' && (i + 1 == w.size() || w[i + 1] != L'\n')) out += L'\n';
-  }
-  return out;
-}
 constexpr int kFirstButtonId = 100;
+constexpr int kBaseIconSize = 32;
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 LPCWSTR IconResource(TDialogIcon icon) {
   switch (icon) {
@@ -40,14 +33,75 @@ LPCWSTR IconResource(TDialogIcon icon) {
   }
 }
 
+// The system icon at `size`, drawn for that size where the system has it.
+HICON LoadDialogIcon(TDialogIcon icon, int size) {
+  LPCWSTR id = IconResource(icon);
+  if (!id) return nullptr;
+  using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  const auto fn = comctl ? reinterpret_cast<LoadIconWithScaleDownFn>(reinterpret_cast<void*>(
+                               GetProcAddress(comctl, "LoadIconWithScaleDown")))
+                         : nullptr;
+  HICON h = nullptr;
+  if (fn && SUCCEEDED(fn(nullptr, id, size, size, &h)) && h) return h;
+  return static_cast<HICON>(LoadImageW(nullptr, id, IMAGE_ICON, size, size, 0));
+}
+
 struct DialogState {
-  const TMessageDialogLayout* Layout;
+  DialogLayoutFor LayoutFor;
+  TMessageDialogLayout Layout;
+  HWND Main = nullptr;
+  int Dpi = kBaseDpi;
   std::vector<HWND> Buttons;
-  HFONT Font;
-  HBRUSH Face;
+  GdiObject<HFONT> Font;
+  HICON Icon = nullptr;  // owned
+  GdiObject<HBRUSH> Face;
   bool Done = false;
   int Result = mrCancel;
+  ~DialogState() {
+    if (Icon) DestroyIcon(Icon);
+  }
 };
+
+SIZE FrameSize(const TMessageDialogLayout& l, int dpi) {
+  RECT r{0, 0, l.ClientWidth, l.ClientHeight};
+  AdjustWindowRectForDpi(r, kDialogStyle, kDialogExStyle, dpi);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+TPoint Place(const TMessageDialogLayout& l, SIZE frame, HWND mainWindow) {
+  RECT main{0, 0, 0, 0};
+  if (mainWindow) GetWindowRect(mainWindow, &main);
+  return PlaceDialog(l.X, l.Y, {frame.cx, frame.cy},
+                     {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                     {main.left, main.top, main.right - main.left, main.bottom - main.top});
+}
+
+// Lays the dialog out for `dpi`: in place, or in the suggested rectangle.
+void Arrange(HWND dlg, DialogState& s, int dpi, const RECT* suggested) {
+  s.Dpi = dpi;
+  s.Layout = s.LayoutFor(dpi);
+  GdiObject<HFONT> oldFont = std::move(s.Font);  // until the buttons let go of it
+  s.Font = GdiObject<HFONT>(CreateMessageFont(dpi));
+  if (s.Icon) DestroyIcon(s.Icon);
+  s.Icon = LoadDialogIcon(s.Layout.Icon, s.Layout.IconBounds.Width);
+  for (size_t i = 0; i < s.Buttons.size() && i < s.Layout.Buttons.size(); ++i) {
+    const TRect& b = s.Layout.Buttons[i].Bounds;
+    SetWindowPos(s.Buttons[i], nullptr, b.Left, b.Top, b.Width, b.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(s.Buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(s.Font.Get()), TRUE);
+  }
+  const SIZE frame = FrameSize(s.Layout, dpi);
+  if (suggested) {
+    SetWindowPos(dlg, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const TPoint at = Place(s.Layout, frame, s.Main);
+    SetWindowPos(dlg, nullptr, at.X, at.Y, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitClientArea(dlg, s.Layout.ClientWidth, s.Layout.ClientHeight);
+  InvalidateRect(dlg, nullptr, TRUE);
+}
 
 void CopyToClipboard(HWND owner, const std::string& text) {
   const std::wstring w = W(text);
@@ -68,7 +122,7 @@ void Perform(HWND dlg, DialogState& s, const TDialogAction& a) {
       s.Done = true;
       break;
     case TDialogAction::ShowHelp:
-      help::ShowHelpTopic(s.Layout->HelpContext);
+      help::ShowHelpTopic(s.Layout.HelpContext);
       break;
     case TDialogAction::CopyToClipboard:
       MessageBeep(0);
@@ -93,33 +147,40 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND: {
       const int index = LOWORD(wp) - kFirstButtonId;
       if (HIWORD(wp) == BN_CLICKED && index >= 0 && index < static_cast<int>(s->Buttons.size()))
-        Perform(h, *s, DialogButtonClick(*s->Layout, index));
+        Perform(h, *s, DialogButtonClick(s->Layout, index));
       return 0;
     }
     case WM_CLOSE:
-      s->Result = DialogCloseResult(*s->Layout);
+      s->Result = DialogCloseResult(s->Layout);
       s->Done = true;
       return 0;
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(h, &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, s->Face);
+      FillRect(reinterpret_cast<HDC>(wp), &r, s->Face.Get());
       return 1;
     }
     case WM_CTLCOLORBTN:
-      return reinterpret_cast<LRESULT>(s->Face);
+      return reinterpret_cast<LRESULT>(s->Face.Get());
     case WM_DRAWITEM:
-      DrawStyledButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp), nullptr, 0, 0);
+      DrawStyledButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp), nullptr, 0, 0, s->Dpi);
       return TRUE;
+    case WM_GETDPISCALEDSIZE:
+      *reinterpret_cast<SIZE*>(lp) = FrameSize(s->LayoutFor(LOWORD(wp)), LOWORD(wp));
+      return TRUE;
+    case WM_DPICHANGED:
+      Arrange(h, *s, LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
-      const TMessageDialogLayout& l = *s->Layout;
+      const TMessageDialogLayout& l = s->Layout;
       if (LPCWSTR id = IconResource(l.Icon)) {
-        DrawIconEx(dc, l.IconBounds.Left, l.IconBounds.Top, LoadIconW(nullptr, id), 32, 32, 0,
-                   nullptr, DI_NORMAL);
+        DrawIconEx(dc, l.IconBounds.Left, l.IconBounds.Top,
+                   s->Icon ? s->Icon : LoadIconW(nullptr, id), l.IconBounds.Width,
+                   l.IconBounds.Height, 0, nullptr, DI_NORMAL);
       }
-      HGDIOBJ old = SelectObject(dc, s->Font);
+      HGDIOBJ old = SelectObject(dc, s->Font.Get());
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, DialogText());
       const std::wstring text = MessageText(l.Text);
@@ -136,16 +197,62 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(h, msg, wp, lp);
 }
 
+LRESULT CALLBACK DialogCreationProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) EnableNonClientScaling(h);
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
 int RunTaskDialog(const TMessageDialogLayout& l, HWND owner);
 
 }  // namespace
 
-HFONT CreateMessageFont() {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof(ncm);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+std::wstring MessageText(const std::string& text) {
+  const std::wstring w = W(text);
+  std::wstring out;
+  for (size_t i = 0; i < w.size(); ++i) {
+    out += w[i];
+    if (w[i] == L'\r' && (i + 1 == w.size() || w[i + 1] != L'\n')) out += L'\n';
+  }
+  return out;
+}
+
+HFONT CreateMessageFont(int dpi) {
+  NONCLIENTMETRICSW ncm = NonClientMetricsForDpi(dpi);
   ncm.lfMessageFont.lfCharSet = RUSSIAN_CHARSET;
   return CreateFontIndirectW(&ncm.lfMessageFont);
+}
+
+namespace {
+
+// Makes room in a layout built around a 32-pixel icon for one of `iconSize`.
+void FitIcon(TMessageDialogLayout& d, int iconSize) {
+  if (d.Icon == TDialogIcon::None || d.Buttons.empty() || iconSize == d.IconBounds.Width) return;
+  const int horzMargin = d.IconBounds.Left;
+  const int oldBlock = std::max(d.TextBounds.Height, d.IconBounds.Height);
+  const int newBlock = std::max(d.TextBounds.Height, iconSize);
+  d.TextBounds.Left += iconSize - d.IconBounds.Width;
+  d.IconBounds.Width = d.IconBounds.Height = iconSize;
+  const int groupWidth =
+      d.Buttons.back().Bounds.Left + d.Buttons.back().Bounds.Width - d.Buttons.front().Bounds.Left;
+  d.ClientWidth =
+      std::max(d.TextBounds.Left - horzMargin + d.TextBounds.Width, groupWidth) + 2 * horzMargin;
+  d.ClientHeight += newBlock - oldBlock;
+  const int shift = (d.ClientWidth - groupWidth) / 2 - d.Buttons.front().Bounds.Left;
+  for (auto& b : d.Buttons) {
+    b.Bounds.Left += shift;
+    b.Bounds.Top += newBlock - oldBlock;
+  }
+}
+
+}  // namespace
+
+TMessageDialogLayout MessageDialogLayout(const TMessageDialogRequest& request,
+                                         const std::string& appTitle, int dpi) {
+  GdiObject<HFONT> font(CreateMessageFont(dpi));
+  Win32DialogMetrics metrics(font.Get());
+  TMessageDialogLayout layout = BuildMessageDialog(request, metrics, appTitle);
+  FitIcon(layout, ScaleTo(kBaseIconSize, dpi));
+  return layout;
 }
 
 Win32DialogMetrics::Win32DialogMetrics(HFONT font) : dc_(CreateCompatibleDC(nullptr)) {
@@ -188,11 +295,11 @@ TSize Win32DialogMetrics::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-int RunMessageDialog(const TMessageDialogLayout& layout, HWND mainWindow) {
+int RunMessageDialog(const DialogLayoutFor& layoutFor, HWND mainWindow) {
   static const bool registered = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = DialogCreationProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kDialogClass;
@@ -200,40 +307,37 @@ int RunMessageDialog(const TMessageDialogLayout& layout, HWND mainWindow) {
   }();
   (void)registered;
 
-  GdiObject<HFONT> font(CreateMessageFont());
-  GdiObject<HBRUSH> face(CreateSolidBrush(DialogFace()));
-  DialogState s{&layout, {}, font.Get(), face.Get()};
+  DialogState s;
+  s.LayoutFor = layoutFor;
+  s.Main = mainWindow;
+  s.Face = GdiObject<HBRUSH>(CreateSolidBrush(DialogFace()));
 
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  RECT r{0, 0, layout.ClientWidth, layout.ClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT main{0, 0, 0, 0};
-  if (mainWindow) GetWindowRect(mainWindow, &main);
-  const TPoint at = PlaceDialog(layout.X, layout.Y, {w, h},
-                                {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
-                                {main.left, main.top, main.right - main.left, main.bottom - main.top});
+  // Placed first as at the system DPI; its monitor then tells the DPI it is
+  // laid out for.
+  const TMessageDialogLayout first = layoutFor(SystemDpi());
+  const SIZE frame = FrameSize(first, SystemDpi());
+  const TPoint at = Place(first, frame, mainWindow);
   HWND owner = GetActiveWindow();
   if (!owner) owner = mainWindow;
-  HWND dlg = CreateWindowExW(exStyle, kDialogClass, W(layout.Caption).c_str(), style, at.X, at.Y,
-                             w, h, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND dlg =
+      CreateWindowExW(kDialogExStyle, kDialogClass, W(first.Caption).c_str(), kDialogStyle, at.X,
+                      at.Y, frame.cx, frame.cy, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!dlg) return mrCancel;
   SetWindowLongPtrW(dlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
   SetWindowLongPtrW(dlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogProc));
 
-  for (size_t i = 0; i < layout.Buttons.size(); ++i) {
-    const auto& b = layout.Buttons[i];
-    const bool isDefault = static_cast<int>(i) == layout.DefaultIndex;
-    HWND btn = CreateWindowExW(0, L"BUTTON", W(b.Caption).c_str(),
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(isDefault),
-                               b.Bounds.Left, b.Bounds.Top, b.Bounds.Width, b.Bounds.Height, dlg,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
-                               GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(btn, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  for (size_t i = 0; i < first.Buttons.size(); ++i) {
+    const bool isDefault = static_cast<int>(i) == first.DefaultIndex;
+    HWND btn =
+        CreateWindowExW(0, L"BUTTON", W(first.Buttons[i].Caption).c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(isDefault), 0, 0, 0, 0,
+                        dlg, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
+                        GetModuleHandleW(nullptr), nullptr);
     MarkDefaultButton(btn, isDefault);
     s.Buttons.push_back(btn);
   }
+  Arrange(dlg, s, WindowDpi(dlg), nullptr);
+  const TMessageDialogLayout& layout = s.Layout;
 
   // Showing it before the loop disables the others, so that it stays enabled.
   ShowWindow(dlg, SW_SHOW);
@@ -249,7 +353,7 @@ int RunMessageDialog(const TMessageDialogLayout& layout, HWND mainWindow) {
         else if (m.wParam == VK_ESCAPE) key = TDialogKey::Escape;
         else if (m.wParam == 'C' && GetKeyState(VK_CONTROL) < 0) key = TDialogKey::CtrlC;
         else return false;
-        Perform(dlg, s, DialogKey(layout, key, FocusedButton(s)));
+        Perform(dlg, s, DialogKey(s.Layout, key, FocusedButton(s)));
         return true;
       });
   SetWindowLongPtrW(dlg, GWLP_USERDATA, 0);
@@ -274,11 +378,13 @@ int RunTaskDialog(const TMessageDialogLayout& l, HWND owner) {
   for (const auto& b : l.Buttons) captions.push_back(W(b.Caption));
   for (size_t i = 0; i < l.Buttons.size(); ++i)
     buttons.push_back({static_cast<int>(kFirstButtonId + i), captions[i].c_str()});
-  const std::wstring caption = W(l.Caption), text = W(l.Text);
+  const std::wstring caption = W(l.Caption), text = MessageText(l.Text);
   TASKDIALOGCONFIG c{};
   c.cbSize = sizeof(c);
   c.hwndParent = owner;
-  c.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  // Centred on the owner's monitor unless asked to centre on the main window.
+  c.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+  if (l.X == -2 && l.Y == -2 && owner) c.dwFlags |= TDF_POSITION_RELATIVE_TO_WINDOW;
   c.pszWindowTitle = caption.c_str();
   c.pszContent = text.c_str();
   c.cButtons = static_cast<UINT>(buttons.size());
@@ -309,15 +415,17 @@ int RunTaskDialog(const TMessageDialogLayout& l, HWND owner) {
 }  // namespace
 
 int Win32Dialogs::ShowMessageDialog(const TMessageDialogRequest& request) {
-  GdiObject<HFONT> font(CreateMessageFont());
-  Win32DialogMetrics metrics(font.Get());
-  const TMessageDialogLayout layout = BuildMessageDialog(request, metrics, Application.Title);
+  const std::string title = Application.Title;
+  const auto layoutFor = [&](int dpi) { return MessageDialogLayout(request, title, dpi); };
   if (!Application.StyleApplied) {
+    // The owner keeps it modal; a hidden main window (before it is first
+    // shown) is no owner, so the dialog comes up on its own.
     HWND owner = GetActiveWindow();
-    const int r = RunTaskDialog(layout, owner ? owner : MainWindow);
+    if (!owner && MainWindow && IsWindowVisible(MainWindow)) owner = MainWindow;
+    const int r = RunTaskDialog(layoutFor(SystemDpi()), owner);
     if (r >= 0) return r;
   }
-  return RunMessageDialog(layout, MainWindow);
+  return RunMessageDialog(layoutFor, MainWindow);
 }
 
 bool Win32Dialogs::RunAbout740Form() {
@@ -344,17 +452,19 @@ TModalFormResult Win32Dialogs::RunModalForm(const TModalFormRequest& request) {
 
 void ShowToolkitError(const std::string& title, const std::string& text, const std::string& button,
                       HWND owner) {
-  GdiObject<HFONT> font(CreateMessageFont());
-  Win32DialogMetrics metrics(font.Get());
   TMessageDialogRequest r;
   r.Text = text;
   r.Kind = mtError;
   r.Buttons = Bit(mbClose);
-  TMessageDialogLayout layout = BuildMessageDialog(r, metrics, "");
-  layout.Caption = title;
-  layout.Buttons[0].Caption = button;
-  layout.DefaultIndex = layout.CancelIndex = 0;
-  RunMessageDialog(layout, owner);
+  RunMessageDialog(
+      [&](int dpi) {
+        TMessageDialogLayout layout = MessageDialogLayout(r, "", dpi);
+        layout.Caption = title;
+        layout.Buttons[0].Caption = button;
+        layout.DefaultIndex = layout.CancelIndex = 0;
+        return layout;
+      },
+      owner);
 }
 
 void Win32Dialogs::ShowToolkitError(const std::string& title, const std::string& text,

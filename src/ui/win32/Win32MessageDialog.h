@@ -4,13 +4,19 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "help/Help.h"
 #include "ui/_Dialogs.h"
 
 namespace ui::win32 {
 
-// The system message font with the Cyrillic character set.
-HFONT CreateMessageFont();
+// The system message font at `dpi` with the Cyrillic character set.
+HFONT CreateMessageFont(int dpi);
+// Message texts break lines with a lone CR; the system's text drawing is
+// sure of CR LF only.
+std::wstring MessageText(const std::string& text);
 
 class Win32DialogMetrics : public dialogs::IDialogMetrics {
  public:
@@ -28,8 +34,14 @@ class Win32DialogMetrics : public dialogs::IDialogMetrics {
 
 inline constexpr UINT kMessageTextFlags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT;
 
+// The dialog's layout in its font at `dpi`, the icon scaled with it.
+dialogs::TMessageDialogLayout MessageDialogLayout(const dialogs::TMessageDialogRequest& request,
+                                                  const std::string& appTitle, int dpi);
+
 // Runs the built dialog modally; the result of the button that closed it.
-int RunMessageDialog(const dialogs::TMessageDialogLayout& layout, HWND mainWindow);
+// It is laid out for its monitor's DPI, and again when that changes.
+using DialogLayoutFor = std::function<dialogs::TMessageDialogLayout(int dpi)>;
+int RunMessageDialog(const DialogLayoutFor& layoutFor, HWND mainWindow);
 
 class Win32Dialogs : public dialogs::IDialogs {
  public:

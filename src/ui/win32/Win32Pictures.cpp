@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -50,17 +52,24 @@ bool Decode(const void* data, DWORD size, std::vector<BYTE>& pixels, UINT& w, UI
 
 }  // namespace
 
-Picture LoadPicture(const std::string& name, bool greyed) {
-  Picture pic;
-  HRSRC res = FindResourceW(nullptr, ResourceName(name).c_str(), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
+namespace {
+
+struct Pixels {
+  std::vector<BYTE> Bgra;  // top-down rows
+  UINT Width = 0, Height = 0;
+};
+
+bool LoadResourcePixels(const std::wstring& name, Pixels& out) {
+  HRSRC res = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
   HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
   const void* bytes = data ? LockResource(data) : nullptr;
-  std::vector<BYTE> px;
-  UINT w = 0, h = 0;
-  if (!bytes || !Decode(bytes, SizeofResource(nullptr, res), px, w, h)) return pic;
+  return bytes && Decode(bytes, SizeofResource(nullptr, res), out.Bgra, out.Width, out.Height);
+}
 
-  const bool keyed = name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".bmp") == 0;
-  const size_t bl = static_cast<size_t>(h - 1) * w * 4;
+// Keys out a bitmap's transparent colour, greys if asked, premultiplies.
+void Prepare(Pixels& p, bool keyed, bool greyed) {
+  std::vector<BYTE>& px = p.Bgra;
+  const size_t bl = static_cast<size_t>(p.Height - 1) * p.Width * 4;
   const BYTE kb = px[bl], kg = px[bl + 1], kr = px[bl + 2];
   for (size_t i = 0; i < px.size(); i += 4) {
     BYTE& b = px[i];
@@ -77,21 +86,108 @@ Picture LoadPicture(const std::string& name, bool greyed) {
     g = static_cast<BYTE>(g * a / 255);
     b = static_cast<BYTE>(b * a / 255);
   }
+}
+
+struct Tap {
+  int Source;
+  float Weight;
+};
+
+// For each target pixel along one axis, the source pixels it is made of.
+std::vector<std::vector<Tap>> Taps(int from, int to) {
+  std::vector<std::vector<Tap>> taps(static_cast<size_t>(to));
+  const double ratio = static_cast<double>(from) / to;
+  for (int i = 0; i < to; ++i) {
+    auto& t = taps[static_cast<size_t>(i)];
+    if (to < from) {
+      // The share of each source pixel in the target pixel's span.
+      const double begin = i * ratio, end = (i + 1) * ratio;
+      for (int j = static_cast<int>(begin); j < from && j < end; ++j) {
+        const double overlap = std::min<double>(j + 1, end) - std::max<double>(j, begin);
+        if (overlap > 1e-9) t.push_back({j, static_cast<float>(overlap / ratio)});
+      }
+    } else {
+      const double centre = (i + 0.5) * ratio - 0.5;
+      const int j = static_cast<int>(std::floor(centre));
+      const float f = static_cast<float>(centre - j);
+      t.push_back({std::clamp(j, 0, from - 1), 1 - f});
+      if (f > 1e-6f) t.push_back({std::clamp(j + 1, 0, from - 1), f});
+    }
+  }
+  return taps;
+}
+
+}  // namespace
+
+void ResamplePremultiplied(const BYTE* source, int sw, int sh, int sourceStride, BYTE* target,
+                           int tw, int th, int targetStride) {
+  if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return;
+  const auto across = Taps(sw, tw), down = Taps(sh, th);
+  std::vector<float> rows(static_cast<size_t>(tw) * sh * 4);
+  for (int y = 0; y < sh; ++y)
+    for (int x = 0; x < tw; ++x) {
+      float* out = &rows[(static_cast<size_t>(y) * tw + x) * 4];
+      for (const Tap& t : across[static_cast<size_t>(x)]) {
+        const BYTE* in = source + static_cast<size_t>(y) * sourceStride + t.Source * 4;
+        for (int k = 0; k < 4; ++k) out[k] += in[k] * t.Weight;
+      }
+    }
+  for (int y = 0; y < th; ++y)
+    for (int x = 0; x < tw; ++x) {
+      float sum[4] = {0, 0, 0, 0};
+      for (const Tap& t : down[static_cast<size_t>(y)]) {
+        const float* in = &rows[(static_cast<size_t>(t.Source) * tw + x) * 4];
+        for (int k = 0; k < 4; ++k) sum[k] += in[k] * t.Weight;
+      }
+      BYTE* out = target + static_cast<size_t>(y) * targetStride + x * 4;
+      out[3] = static_cast<BYTE>(std::clamp(std::lround(sum[3]), 0L, 255L));
+      // Premultiplied colour never exceeds its alpha.
+      for (int k = 0; k < 3; ++k)
+        out[k] = static_cast<BYTE>(std::clamp(std::lround(sum[k]), 0L, static_cast<long>(out[3])));
+    }
+}
+
+Picture LoadPicture(const std::string& name, bool greyed, int dpi, int frameWidth) {
+  Picture pic;
+  Pixels base;
+  if (!LoadResourcePixels(ResourceName(name), base)) return pic;
+  const bool keyed = name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".bmp") == 0;
+
+  // The size at this DPI, frame by frame.
+  const int frames =
+      frameWidth > 0 ? std::max<int>(1, static_cast<int>(base.Width) / frameWidth) : 1;
+  const int frameW = ScaleTo(static_cast<int>(base.Width) / frames, dpi);
+  const int w = frameW * frames, h = ScaleTo(static_cast<int>(base.Height), dpi);
+  if (w <= 0 || h <= 0) return pic;
+
+  Pixels drawn;
+  Pixels* source = &base;
+  if (dpi != kBaseDpi && LoadResourcePixels(ResourceName(name) + L"_2X", drawn)) source = &drawn;
+  Prepare(*source, keyed, greyed);
 
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = static_cast<LONG>(w);
-  bi.bmiHeader.biHeight = -static_cast<LONG>(h);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bmp) return pic;
-  memcpy(bits, px.data(), px.size());
+  const int sw = static_cast<int>(source->Width), sh = static_cast<int>(source->Height);
+  if (sw == w && sh == h) {
+    memcpy(bits, source->Bgra.data(), source->Bgra.size());
+  } else {
+    const int sourceFrameW = sw / frames;
+    for (int f = 0; f < frames; ++f)
+      ResamplePremultiplied(
+          source->Bgra.data() + static_cast<size_t>(f) * sourceFrameW * 4, sourceFrameW, sh, sw * 4,
+          static_cast<BYTE*>(bits) + static_cast<size_t>(f) * frameW * 4, frameW, h, w * 4);
+  }
   pic.Bitmap = GdiObject<HBITMAP>(bmp);
-  pic.Width = static_cast<int>(w);
-  pic.Height = static_cast<int>(h);
+  pic.Width = w;
+  pic.Height = h;
   return pic;
 }
 
@@ -117,13 +213,23 @@ constexpr wchar_t kAnimationClass[] = L"SkdAnimation";
 constexpr UINT_PTR kAnimationTimer = 1;
 }  // namespace
 
-Animation::Animation(const std::string& strip, int frameWidth)
-    : strip_(LoadPicture(strip)), frameWidth_(frameWidth) {
-  if (frameWidth_ > 0 && !strip_.Empty()) frames_ = strip_.Width / frameWidth_;
+Animation::Animation(const std::string& strip, int frameWidth, int dpi)
+    : stripName_(strip), baseFrameWidth_(frameWidth) {
+  SetDpi(dpi);
+}
+
+void Animation::SetDpi(int dpi) {
+  if (dpi == dpi_ && !strip_.Empty()) return;
+  dpi_ = dpi;
+  strip_ = LoadPicture(stripName_, false, dpi, baseFrameWidth_);
+  frameWidth_ = ScaleTo(baseFrameWidth_, dpi);
+  frames_ = frameWidth_ > 0 && !strip_.Empty() ? strip_.Width / frameWidth_ : 0;
+  if (frames_ > 0) frame_ %= frames_;
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 HWND Animation::Create(HWND parent, const RECT& bounds, const std::string& strip, int frameWidth,
-                       HMENU id) {
+                       HMENU id, int dpi) {
   static const bool registered = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -134,7 +240,7 @@ HWND Animation::Create(HWND parent, const RECT& bounds, const std::string& strip
     return RegisterClassExW(&wc) != 0;
   }();
   if (!registered) return nullptr;
-  std::unique_ptr<Animation> control(new Animation(strip, frameWidth));
+  std::unique_ptr<Animation> control(new Animation(strip, frameWidth, dpi));
   HWND h = CreateWindowExW(0, kAnimationClass, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent, id,
                            GetModuleHandleW(nullptr), control.get());

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Util.h"
 
 namespace ui::win32 {
@@ -17,9 +18,20 @@ struct Picture {
   bool Empty() const { return !Bitmap.Get(); }
 };
 
-// "SoftSetup.bmp" is the RCDATA resource "SOFTSETUP_BMP". Bitmaps leave the
-// colour of their bottom-left pixel undrawn; PNGs keep their alpha.
-Picture LoadPicture(const std::string& name, bool greyed = false);
+// "SoftSetup.bmp" is the RCDATA resource "SOFTSETUP_BMP", its double-size
+// drawing "SOFTSETUP_BMP_2X". Bitmaps leave the colour of their bottom-left
+// pixel undrawn; PNGs keep their alpha. At `dpi` the picture is its 96-dpi
+// size times dpi/96: the 96-dpi drawing itself at 96, otherwise the
+// double-size one (or, lacking it, the 96-dpi one) resampled. A strip of
+// frames `frameWidth` wide at 96 dpi is resampled frame by frame, so that
+// no frame bleeds into the next.
+Picture LoadPicture(const std::string& name, bool greyed = false, int dpi = kBaseDpi,
+                    int frameWidth = 0);
+
+// Resamples premultiplied BGRA pixels: area averaging when shrinking,
+// linear interpolation when growing. Strides are in bytes.
+void ResamplePremultiplied(const BYTE* source, int sourceWidth, int sourceHeight, int sourceStride,
+                           BYTE* target, int targetWidth, int targetHeight, int targetStride);
 
 void DrawPicture(HDC dc, const Picture& picture, int x, int y);
 // Draws the `source` part of a picture into `target`, stretched to fit.
@@ -33,8 +45,9 @@ class Animation {
   static constexpr UINT kFrameMs = 90;  // about 11 frames a second
 
   // The window owns the control; null when the window cannot be made.
+  // `frameWidth` is at 96 dpi; the frames are drawn at `dpi`.
   static HWND Create(HWND parent, const RECT& bounds, const std::string& strip, int frameWidth,
-                     HMENU id);
+                     HMENU id, int dpi = kBaseDpi);
   // The control of an animation window; null for any other window.
   static Animation* From(HWND window);
 
@@ -45,15 +58,21 @@ class Animation {
   // Advances by the frames due since the last step and paints at once,
   // without handling any message: for pauses that block the message loop.
   void CatchUp();
+  // Takes the frames drawn for another DPI, keeping its place in the loop.
+  void SetDpi(int dpi);
+  const Picture& Strip() const { return strip_; }
 
  private:
-  Animation(const std::string& strip, int frameWidth);
+  Animation(const std::string& strip, int frameWidth, int dpi);
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   void Step(int frames);
   void Paint(HDC dc);
 
   HWND hwnd_ = nullptr;
   bool ownedByWindow_ = false;
+  std::string stripName_;
+  int baseFrameWidth_ = 0;  // at 96 dpi
+  int dpi_ = 0;
   Picture strip_;
   int frameWidth_ = 0;
   int frames_ = 0;

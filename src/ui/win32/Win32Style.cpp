@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Util.h"
 
 namespace ui::win32 {
@@ -60,7 +61,7 @@ void MarkDefaultButton(HWND button, bool isDefault) {
 }
 
 void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWidth,
-                      int pictureHeight) {
+                      int pictureHeight, int dpi) {
   const TStyle* s = ActiveStyle();
   if (!s) return;
   HDC dc = item.hDC;
@@ -75,10 +76,12 @@ void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWi
   DeleteObject(face);
   HBRUSH fill = CreateSolidBrush(ToColorRef(pressed ? s->BtnBorder : s->BtnFace));
   const bool strong = focused || isDefault;
-  HPEN pen = CreatePen(PS_SOLID, strong ? 2 : 1, ToColorRef(strong ? s->WindowText : s->BtnBorder));
+  HPEN pen = CreatePen(PS_SOLID, ScaleTo(strong ? 2 : 1, dpi),
+                       ToColorRef(strong ? s->WindowText : s->BtnBorder));
   HGDIOBJ oldBrush = SelectObject(dc, fill);
   HGDIOBJ oldPen = SelectObject(dc, pen);
-  RoundRect(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, 6, 6);
+  const int inset = ScaleTo(1, dpi), corner = ScaleTo(6, dpi);
+  RoundRect(dc, r.left + inset, r.top + inset, r.right - inset, r.bottom - inset, corner, corner);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
   DeleteObject(pen);
@@ -93,7 +96,7 @@ void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWi
     // Picture and caption side by side, centred together.
     RECT measure{0, 0, 0, 0};
     DrawTextW(dc, caption, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
-    const int gap = 4, total = pictureWidth + gap + measure.right;
+    const int gap = ScaleTo(4, dpi), total = pictureWidth + gap + measure.right;
     const int x = (r.left + r.right - total) / 2;
     HDC mem = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(mem, picture);

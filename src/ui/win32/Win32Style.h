@@ -25,8 +25,9 @@ COLORREF DialogText();
 // look keeps the system's. A "SkdDefault" window property marks the default.
 DWORD PushButtonStyle(bool isDefault);
 void MarkDefaultButton(HWND button, bool isDefault);
-// Draws an owner-drawn push button: face, frame, optional picture, caption.
+// Draws an owner-drawn push button of a window at `dpi`: face, frame,
+// optional picture, caption.
 void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWidth,
-                      int pictureHeight);
+                      int pictureHeight, int dpi);
 
 }  // namespace ui::win32
