@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <vector>
 
 #include "config/Common.h"
 #include "platform/TextDecode.h"
@@ -22,6 +23,7 @@
 #include "ui/win32/Win32InfoForm.h"
 #include "ui/win32/Win32Style.h"
 #include "ui/win32/Win32Util.h"
+#include "../KeyboardForms.h"
 
 using namespace ui;
 using namespace ui::win32;
@@ -1000,6 +1002,90 @@ TEST_F(Win32FrontEnd, TaskDialogCentredWithLineBreaks) {
   const RECT& d = g_taskDialog;
   EXPECT_NEAR((d.left + d.right) / 2, (work.left + work.right) / 2, 2);
   EXPECT_NEAR((d.top + d.bottom) / 2, (work.top + work.bottom) / 2, 2);
+}
+
+// Steps run one per timer tick while a form is shown modally.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_step = 0;
+void CALLBACK NextStep(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_step >= g_steps.size()) return (void)KillTimer(nullptr, id);
+  g_steps[g_step++]();
+}
+int RunSteps(Win32Form& form, std::vector<std::function<void()>> steps) {
+  g_steps = std::move(steps);
+  g_step = 0;
+  SetTimer(nullptr, 0, 60, NextStep);
+  return form.ShowModal();
+}
+
+// Each form with the keys alone: the same table the Qt front end is held to.
+TEST_F(Win32FrontEnd, FormsByKeysAlone) {
+  using namespace keyboard_forms;
+  for (const TKeyForm& k : KeyForms()) {
+    Win32Form form(k.Layout());
+    SCOPED_TRACE(form.Layout().Name);
+    for (const TControlRow& row : form.Layout().Controls)
+      form.OnClick[row.Id] = [&form, id = row.Id] { form.EndModal(kClicked + id); };
+    const auto idOf = [&](HWND h) {
+      for (const TControlRow& row : form.Layout().Controls)
+        if (h && form.ControlHandle(row.Id) == h) return row.Id;
+      return -1;
+    };
+    std::vector<int> chain;
+    std::vector<std::function<void()>> steps;
+    for (std::size_t i = 0; i <= k.TabChain.size(); ++i)
+      steps.push_back([&] {
+        chain.push_back(idOf(GetFocus()));
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+      });
+    steps.push_back([&] { form.EndModal(-2); });
+    RunSteps(form, steps);
+    std::vector<int> expected = k.TabChain;
+    expected.push_back(k.TabChain.front());
+    EXPECT_EQ(chain, expected);
+
+    const auto press = [&](int control, WPARAM key) {
+      return RunSteps(form, {[&form, control] { SetFocus(form.ControlHandle(control)); },
+                             [key] { PostMessageW(GetFocus(), WM_KEYDOWN, key, 1); },
+                             [] {}, [&form] { form.EndModal(kStaysOpen); }});
+    };
+    for (auto [button, result] : k.EnterOn) EXPECT_EQ(press(button, VK_RETURN), result) << button;
+    EXPECT_EQ(press(k.TabChain.front(), VK_ESCAPE), k.Escape);
+  }
+}
+
+// A word wider than the dialog's text rectangle is broken inside it, and a
+// long hint into lines of the tooltip's width; what fits stays as it is.
+TEST_F(Win32FrontEnd, LongTextsStayOnTheScreen) {
+  Win32DialogMetrics metrics(nullptr);
+  const std::string fits = "Невозможно выполнить \"Программа\":\rфайл приложения не найден.";
+  const auto before = metrics.WrappedTextSize(fits, 512);
+  EXPECT_LT(before.cx, 512);
+  const auto size = metrics.WrappedTextSize("Невозможно \"" + std::string(2047, 'W') + "\"", 512);
+  EXPECT_LE(size.cx, 512);
+  EXPECT_GT(size.cy, 20 * before.cy / 2);
+
+  HDC dc = GetDC(nullptr);
+  const std::wstring hint = L"Установить " + std::wstring(2047, L'x') + L" сейчас";
+  const std::wstring wrapped = WrapLines(dc, hint, 400);
+  std::wstring joined;
+  int lines = 0;
+  for (std::size_t at = 0; at <= wrapped.size(); ++lines) {
+    const std::size_t end = std::min(wrapped.find(L"\r\n", at), wrapped.size());
+    const std::wstring line = wrapped.substr(at, end - at);
+    SIZE ext{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &ext);
+    EXPECT_LE(ext.cx, 400) << lines;
+    joined += line + L" ";
+    at = end + 2;
+  }
+  EXPECT_GT(lines, 10);
+  std::erase(joined, L' ');
+  std::wstring bare = hint;
+  std::erase(bare, L' ');
+  EXPECT_EQ(joined, bare);
+  EXPECT_EQ(WrapLines(dc, L"Выполнить установку", 400), L"Выполнить установку");
+  ReleaseDC(nullptr, dc);
 }
 
 }  // namespace

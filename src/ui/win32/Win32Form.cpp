@@ -205,8 +205,13 @@ void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
   GdiObject<HFONT> oldTipFont = std::move(tooltipFont_);
   NONCLIENTMETRICSW metrics = NonClientMetricsForDpi(dpi);
   tooltipFont_ = GdiObject<HFONT>(CreateFontIndirectW(&metrics.lfStatusFont));
-  if (tooltip_)
+  if (tooltip_) {
     SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(tooltipFont_.Get()), FALSE);
+    // A hint may be a whole setup.ini value long: it wraps, not runs off.
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleTo(kTooltipWidth, dpi));
+    for (auto& c : controls_)
+      if (c->Button && !c->Hint.empty()) SendTool(TTM_UPDATETIPTEXTW, *c);
+  }
 
   for (auto& owned : controls_) {
     Control& c = *owned;
@@ -312,6 +317,7 @@ int Win32Form::ShowModal() {
           OnHelp(layout_.HelpContext);
           return true;
         }
+        if (m.wParam == VK_RETURN || m.wParam == VK_TAB) return DialogKey(m);
         if (m.wParam != VK_ESCAPE) return false;
         CancelModal();
         return true;
@@ -320,6 +326,30 @@ int Win32Form::ShowModal() {
   ShowWindow(hwnd_, SW_HIDE);
   if (owner && IsWindow(owner)) SetActiveWindow(owner);
   return modalResult_;
+}
+
+// What the dialog manager leaves undone here: Enter on a focused push button
+// drawn by the style (an owner-drawn button is no push button to it) clicks
+// it, and Tab leaves a multi-line text box, which would keep it. Ctrl+Tab
+// still types a tab there.
+bool Win32Form::DialogKey(const MSG& m) {
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(hwnd_, focus) || GetKeyState(VK_CONTROL) < 0) return false;
+  wchar_t cls[16] = {};
+  GetClassNameW(focus, cls, 16);
+  const LONG_PTR style = GetWindowLongPtrW(focus, GWL_STYLE);
+  if (m.wParam == VK_RETURN && _wcsicmp(cls, L"Button") == 0 && IsWindowEnabled(focus)) {
+    const LONG_PTR type = style & BS_TYPEMASK;
+    if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && type != BS_OWNERDRAW) return false;
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(focus));
+    return true;
+  }
+  if (m.wParam == VK_TAB && _wcsicmp(cls, L"Edit") == 0 && (style & ES_MULTILINE)) {
+    if (HWND next = GetNextDlgTabItem(hwnd_, focus, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+    return true;
+  }
+  return false;
 }
 
 void Win32Form::EndModal(int result) {
@@ -390,13 +420,49 @@ void Win32Form::Invalidate(const Control& c) {
 }
 
 // Adds or updates the tooltip of a flat button.
+std::wstring WrapLines(HDC dc, const std::wstring& text, int width) {
+  std::wstring out;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = text.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring_view line(text.data() + start, end - start);
+    while (!line.empty()) {
+      int fit = 0;
+      SIZE size{};
+      GetTextExtentExPointW(dc, line.data(), static_cast<int>(line.size()), width, &fit, nullptr,
+                            &size);
+      if (fit >= static_cast<int>(line.size())) {
+        out += line;
+        break;
+      }
+      std::size_t cut = static_cast<std::size_t>(std::max(1, fit));
+      const std::size_t blank = line.substr(0, cut + 1).find_last_of(L' ');
+      if (blank != std::wstring_view::npos && blank > 0) cut = blank;
+      out += line.substr(0, cut);
+      out += L"\r\n";
+      line.remove_prefix(cut);
+      while (!line.empty() && line.front() == L' ') line.remove_prefix(1);
+    }
+    if (end == text.size()) return out;
+    const std::size_t brk = text.compare(end, 2, L"\r\n") == 0 ? 2 : 1;
+    out.append(text, end, brk);
+    start = end + brk;
+  }
+}
+
 void Win32Form::SendTool(UINT message, Control& c) {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, tooltipFont_.Get());
+  std::wstring text = WrapLines(dc, c.Hint, ScaleTo(kTooltipWidth, dpi_));
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   ti.hwnd = hwnd_;
   ti.uId = reinterpret_cast<UINT_PTR>(c.Button);
-  ti.lpszText = const_cast<wchar_t*>(c.Hint.c_str());
+  ti.lpszText = text.data();
   SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&ti));
 }
 

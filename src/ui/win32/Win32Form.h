@@ -29,6 +29,11 @@ void RunModalLoop(HWND window, const std::function<bool()>& done,
 void SetScreenCursor(TCursor cursor);
 bool ApplyScreenCursor();  // true when an override is in effect
 
+// `text` with a line break wherever a line would pass `width` in the font
+// selected into `dc`: after the last blank that fits, or inside a word that
+// alone is wider. Tooltips break only at blanks.
+std::wstring WrapLines(HDC dc, const std::wstring& text, int width);
+
 class Win32Form : public IFormView {
  public:
   explicit Win32Form(const TFormLayout& layout);
@@ -49,6 +54,8 @@ class Win32Form : public IFormView {
   void EndModal(int result);
   // Esc or the dialog manager's cancel: the cancel button's result.
   void CancelModal();
+  // Enter and Tab where the dialog manager falls short; true when handled.
+  bool DialogKey(const MSG& m);
   // Id of the checked radio button, or -1.
   int CheckedRadio() const;
 

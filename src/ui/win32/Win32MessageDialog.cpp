@@ -140,6 +140,15 @@ int FocusedButton(const DialogState& s) {
   return -1;
 }
 
+// Word-wrapped in `width`; a word wider than that alone is broken inside it,
+// as an edit control does, so the text never runs past the width. Texts
+// that fit are measured and drawn as they always were.
+UINT WrapFlags(HDC dc, const std::wstring& text, int width) {
+  RECT r{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | kMessageTextFlags);
+  return r.right > width ? kMessageTextFlags | DT_EDITCONTROL : kMessageTextFlags;
+}
+
 LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* s = reinterpret_cast<DialogState*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (!s) return DefWindowProcW(h, msg, wp, lp);
@@ -188,7 +197,8 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // takes the slack so the last character is not wrapped away.
       RECT r{l.TextBounds.Left, l.TextBounds.Top, l.TextBounds.Left + l.TextBounds.Width + 4,
              l.TextBounds.Top + l.TextBounds.Height};
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, kMessageTextFlags | DT_NOCLIP);
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                WrapFlags(dc, text, r.right - r.left) | DT_NOCLIP);
       SelectObject(dc, old);
       EndPaint(h, &ps);
       return 0;
@@ -287,7 +297,7 @@ int Win32DialogMetrics::TextWidth(const std::string& line) {
 TSize Win32DialogMetrics::WrappedTextSize(const std::string& text, int maxWidth) {
   const std::wstring w = MessageText(text);
   RECT r{0, 0, maxWidth, 0};
-  DrawTextW(dc_, w.c_str(), static_cast<int>(w.size()), &r, DT_CALCRECT | kMessageTextFlags);
+  DrawTextW(dc_, w.c_str(), static_cast<int>(w.size()), &r, DT_CALCRECT | WrapFlags(dc_, w, maxWidth));
   return {r.right, r.bottom};
 }
 
