@@ -64,3 +64,26 @@ scale_rmse() {
   out=${out#*(}
   printf '%s\n' "${out%%)*}"
 }
+
+# shoot_and_close PID NAME PCT
+#   Screenshots the main window of the menu PID and its close question as
+#   $SHOT_DIR/NAME_PCT_main.png and NAME_PCT_dialog.png, keeps their client
+#   areas in the caller's global array `area` (keys PCT.main, PCT.dialog),
+#   answers No, then closes the menu with Yes. Needs lib.sh.
+shoot_and_close() {
+  local pid=$1 name=$2 pct=$3 main q
+  main=$(wait_window "$DISC_NAME" "$WAIT" "$pid")
+  screenshot "$main" "$SHOT_DIR/${name}_${pct}_main.png"
+  area[$pct.main]=$(client_area "$main")
+  send_keys "$main" alt+F4
+  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$pid")
+  screenshot "$q" "$SHOT_DIR/${name}_${pct}_dialog.png"
+  area[$pct.dialog]=$(client_area "$q")
+  send_keys "$q" Escape
+  wait_no_window "$CLOSE_CAPTION"
+  assert_running "$pid" "after No"
+  send_keys "$main" alt+F4
+  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$pid")
+  send_keys "$q" Return
+  assert_exit "$pid" 0
+}

@@ -26,23 +26,7 @@ for scale in "${scales[@]}"; do
   pct=$(awk -v s="$scale" 'BEGIN { printf "%d", s * 100 }')
   log "at $pct %"
   start_prog env QT_SCALE_FACTOR="$scale" "$IT_TMP/disc/skdsetup"
-  pid=$LAST_PID
-  main=$(wait_window "$DISC_NAME" "$WAIT" "$pid")
-  screenshot "$main" "$SHOT_DIR/qt_scale_${pct}_main.png"
-  area[$pct.main]=$(client_area "$main")
-
-  send_keys "$main" alt+F4
-  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$pid")
-  screenshot "$q" "$SHOT_DIR/qt_scale_${pct}_dialog.png"
-  area[$pct.dialog]=$(client_area "$q")
-  send_keys "$q" Escape
-  wait_no_window "$CLOSE_CAPTION"
-  assert_running "$pid" "after No"
-
-  send_keys "$main" alt+F4
-  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$pid")
-  send_keys "$q" Return
-  assert_exit "$pid" 0
+  shoot_and_close "$LAST_PID" qt_scale "$pct"
 done
 
 over=()

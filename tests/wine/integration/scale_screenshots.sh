@@ -46,21 +46,7 @@ for dpi in 96 120 144 192; do
   log "LogPixels $dpi ($pct %)"
   set_log_pixels "$dpi" || fail "could not set LogPixels to $dpi"
   start_exe "$exe"
-  menu=$LAST_PID
-  main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
-  screenshot "$main" "$SHOT_DIR/win32_scale_${pct}_main.png"
-  area[$pct.main]=$(client_area "$main")
-  send_keys "$main" alt+F4
-  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$menu")
-  screenshot "$q" "$SHOT_DIR/win32_scale_${pct}_dialog.png"
-  area[$pct.dialog]=$(client_area "$q")
-  send_keys "$q" Escape
-  wait_no_window "$CLOSE_CAPTION"
-  assert_running "$menu" "after No"
-  send_keys "$main" alt+F4
-  q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$menu")
-  send_keys "$q" Return
-  assert_exit "$menu" 0
+  shoot_and_close "$LAST_PID" win32_scale "$pct"
 done
 
 # The main window is its layout times the scale (and a few pixels of
