@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test lane: core and Qt tests
 # with the integration tests (real program on Xvfb), the same under
-# ASan+UBSan, the Windows build and its tests under Wine, and a minute of
+# ASan+UBSan, the Windows build and its tests under Wine, a quick run of the
+# benchmark (that it measures; its figures fail nothing), and a minute of
 # fuzzing of the setup.ini reader.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +26,7 @@ lane() {  # lane <name> <command...>
   local log=$root/build/lane-$name.log
   mkdir -p "$root/build"
   if "$@" 2>&1 | tee "$log"; then
-    summary+=("$name: $(grep -E 'tests passed|Done [0-9]+ runs' "$log" | tail -1)")
+    summary+=("$name: $(grep -E 'tests passed|Done [0-9]+ runs|figures measured' "$log" | tail -1)")
   else
     summary+=("$name: FAILED ($(grep -E 'tests passed' "$log" | tail -1))")
     status=1
@@ -50,6 +51,7 @@ fuzz() {
 lane default build_and_test default
 lane asan build_and_test asan
 lane wine scripts/test-wine.sh
+lane bench scripts/bench.sh --quick
 lane fuzz fuzz
 
 # Nothing the run started may outlive it: a moment for what is ending, then

@@ -1,0 +1,351 @@
+#!/usr/bin/env bash
+# Measures the menu against yardsticks and prints one table: each figure's
+# median for ours and for the reference, their ratio and the goal. The two
+# sides of a pair run alternately (ours, reference, ours, ...) so that they
+# share the machine's noise. It fails only when it cannot measure, never
+# because of a figure.
+#
+#   scripts/bench.sh [--quick] [--only PART[,PART...]]
+#
+# Parts: linux (start-up and peak memory of the Qt menu), windows (the same
+# for skdsetup.exe under Wine), copy, probe, cpu (the menu watching an
+# installer). Environment:
+#   SKD_BENCH_N        runs of each side of a pair (default 15)
+#   SKD_BENCH_QUICK=1  as --quick: 3 runs, the small copy only, a 5-second
+#                      installer
+#   SKD_BENCH_CPU_N    installer runs watched (default 3, quick 1)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+quick=${SKD_BENCH_QUICK:-0}
+parts=linux,windows,copy,probe,cpu
+while (($#)); do
+  case $1 in
+    --quick) quick=1 ;;
+    --only) parts=${2:?--only needs a part}; shift ;;
+    *) echo "usage: $0 [--quick] [--only linux,windows,copy,probe,cpu]" >&2; exit 2 ;;
+  esac
+  shift
+done
+if ((quick)); then
+  n=${SKD_BENCH_N:-3} cpu_runs=${SKD_BENCH_CPU_N:-1} installer_seconds=5 copy_sizes=(4) probe_calls=3
+else
+  n=${SKD_BENCH_N:-15} cpu_runs=${SKD_BENCH_CPU_N:-3} installer_seconds=30 copy_sizes=(256 4)
+  probe_calls=6
+fi
+[[ $n =~ ^[1-9][0-9]*$ && $cpu_runs =~ ^[1-9][0-9]*$ ]] ||
+  { echo "bench: SKD_BENCH_N and SKD_BENCH_CPU_N must be positive numbers" >&2; exit 2; }
+wants() { [[ ,$parts, == *,$1,* ]]; }
+for p in ${parts//,/ }; do
+  [[ ,linux,windows,copy,probe,cpu, == *,$p,* ]] || { echo "bench: unknown part $p" >&2; exit 2; }
+done
+
+say() { echo "bench: $*" >&2; }
+die() { say "cannot measure: $*"; exit 1; }
+
+# --- packages and builds ---------------------------------------------------
+
+packages=()
+{ wants linux || wants windows; } && packages+=(libx11-dev)
+wants windows && packages+=(g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine locales)
+wants probe && packages+=(firebird3.0-utils)
+scripts/deps.sh "${packages[@]}" || die "packages missing"
+
+targets=()
+{ wants linux || wants windows; } && targets+=(mapwait)
+{ wants linux || wants cpu; } && targets+=(skdsetup)
+wants linux && targets+=(bare_qt)
+wants copy && targets+=(timerun copy_file)
+wants probe && targets+=(timerun probe fbcall_timer)
+release=$root/build/release
+cmake --preset release -DSKD_BUILD_BENCH=ON >/dev/null || die "cannot configure the release build"
+cmake --build --preset release --target "${targets[@]}" >&2 || die "cannot build"
+bin=$release/bench
+
+# --- what it starts, and ending all of it -----------------------------------
+
+# shellcheck source=scripts/procs.sh
+source scripts/procs.sh
+run=$root/build/bench-run
+wine_dir=$root/build/bench-wine
+prefix=$wine_dir/prefix
+firebird_dir=$root/build/bench-firebird
+wineserver=/usr/lib/wine/wineserver
+xvfb='' wine_up='' firebird_up='' menu='' installer=''
+# Everything started from here carries the mark, so that whatever is left
+# (an installer's children, say) can be found and ended.
+SKD_BENCH_RUN=$$.$(date +%s%N)
+export SKD_BENCH_RUN
+
+wine_end() {
+  WINEPREFIX=$prefix "$wineserver" -k </dev/null >/dev/null 2>&1 || true
+  WINEPREFIX=$prefix timeout 30 "$wineserver" -w </dev/null >/dev/null 2>&1 || true
+  wine_up=
+}
+
+cleanup() {
+  local rc=$?
+  trap - EXIT INT TERM
+  set +e
+  # shellcheck disable=SC2086 # none or one id
+  [[ -n $menu ]] && procs_end "$menu" $installer
+  [[ -n $wine_up ]] && wine_end
+  [[ -n $firebird_up ]] && scripts/firebird-private.sh stop "$firebird_dir"
+  [[ -n $xvfb ]] && procs_end "$xvfb"
+  # Anything else of this run still alive.
+  # shellcheck disable=SC2046 # one id per word
+  procs_end $(procs_marked "SKD_BENCH_RUN=$SKD_BENCH_RUN" "$run" "$wine_dir")
+  wait 2>/dev/null
+  rm -f "$run"/copy-*
+  exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+rm -rf "$run"
+mkdir -p "$run/runtime"
+chmod 700 "$run/runtime"
+export XDG_RUNTIME_DIR=$run/runtime
+
+# A private X server, no window manager: the first map is the program's own.
+if wants linux || wants windows || wants cpu; then
+  displayfile=$run/display
+  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp 7>"$displayfile" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do
+    [[ -s $displayfile ]] && break
+    sleep 0.1
+  done
+  [[ -s $displayfile ]] || die "Xvfb did not start"
+  DISPLAY=:$(cat "$displayfile")
+  export DISPLAY
+fi
+
+# The sample disc, with both sides of each start-up pair beside setup.ini.
+stage=$run/disc
+cp -r examples/disc "$stage"
+
+# --- figures ----------------------------------------------------------------
+
+rows=()
+row() { local IFS='|'; rows+=("$*"); }
+median() { printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+calc() { awk "BEGIN {printf \"$1\", $2}"; }
+ratio() { calc '%.2fx' "$1 / $2"; }
+
+# start_pair <name> <goal> <loader> <ours> <reference> <env...>: both
+# programs under mapwait, alternately; <loader> ("" for none) runs them.
+start_pair() {
+  local name=$1 goal=$2 loader=$3 ours=$4 ref=$5 i t m side
+  shift 5
+  local -a env=("$@") ours_t=() ours_m=() ref_t=() ref_m=() run_it
+  one() {  # one <program>: "seconds KiB"
+    run_it=(env "${env[@]}" "$bin/mapwait" --)
+    [[ -n $loader ]] && run_it+=("$loader")
+    "${run_it[@]}" "$1" || die "$(basename "$1") showed no window"
+  }
+  # One run of each first: caches filled, Wine's session warm.
+  one "$ours" >/dev/null
+  one "$ref" >/dev/null
+  for i in $(seq "$n"); do
+    say "$name start-up $i/$n"
+    for side in ours ref; do
+      out=$(one "${!side}") || exit 1
+      read -r t m <<<"$out"
+      if [[ $side == ours ]]; then ours_t+=("$t") ours_m+=("$m"); else ref_t+=("$t") ref_m+=("$m"); fi
+    done
+  done
+  local ot rt om rm
+  ot=$(median "${ours_t[@]}") rt=$(median "${ref_t[@]}")
+  om=$(median "${ours_m[@]}") rm=$(median "${ref_m[@]}")
+  row "Start to first window on screen, $name" "$(calc '%.1f ms' "$ot * 1000")" \
+    "$(calc '%.1f ms' "$rt * 1000")" "$(ratio "$ot" "$rt")" "≤ $goal"
+  row "Peak memory (VmHWM) 1 s after the window is up, $name" "$(calc '%.1f MiB' "$om / 1024")" \
+    "$(calc '%.1f MiB' "$rm / 1024")" "$(ratio "$om" "$rm")" "≤ $goal"
+}
+
+if wants linux; then
+  cp "$release/src/app/skdsetup" "$bin/bare_qt" "$stage/"
+  start_pair Linux 1.10x "" "$stage/skdsetup" "$stage/bare_qt" QT_QPA_PLATFORM=xcb
+fi
+
+if wants windows; then
+  exe=$root/build/mingw/src/app/skdsetup.exe
+  if [[ ! -e $exe ]]; then
+    say "no $exe: building it (mingw preset)"
+    { cmake --preset mingw >/dev/null && cmake --build --preset mingw --target skdsetup >&2; } ||
+      die "cannot build skdsetup.exe"
+  fi
+  # A copy: the build may be remade while this runs.
+  cp "$exe" "$stage/skdsetup.exe"
+  say "skdsetup.exe: $(stat -c '%s bytes, built %y' "$exe")"
+  i686-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -D_WIN32_WINNT=0x0601 -DUNICODE -D_UNICODE \
+    -static -mwindows -municode -s bench/bare_win32.c -o "$stage/bare_win32.exe" ||
+    die "cannot build bare_win32.exe"
+  # The prefix made and a session started on this display (a session keeps
+  # the display it started on). The loader then runs directly, with the
+  # environment scripts/wine.sh gives it, for both sides alike; it execs
+  # Wine's process in place, whose pid mapwait checks on the window.
+  wine_end
+  wine_up=1
+  SKD_WINEPREFIX=$prefix SKD_WINE_DISPLAY=$DISPLAY SKD_WINE_LOCALE=ru_RU.UTF-8 \
+    scripts/wine.sh --init >&2 || die "cannot make the Wine prefix"
+  wine_env=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' WINEARCH=win64
+            LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
+  [[ -e $wine_dir/locales/ru_RU.UTF-8/LC_CTYPE ]] && wine_env+=(LOCPATH="$wine_dir/locales")
+  start_pair Windows 1.20x /usr/lib/wine/wine "$stage/skdsetup.exe" "$stage/bare_win32.exe" \
+    "${wine_env[@]}"
+  wine_end
+fi
+
+if wants copy; then
+  for size in "${copy_sizes[@]}"; do
+    source_file=$run/copy-$size.source dest=$run/copy-$size.dest
+    head -c $((size << 20)) /dev/urandom >"$source_file"
+    # Each copy makes a new file, on a file system with nothing else left
+    # to write back (not timed).
+    copy_once() {  # copy_once <command...>: seconds
+      rm -f "$dest"
+      sync -f "$run"
+      local out
+      out=$("$bin/timerun" "$@") || return 1
+      echo "${out##*$'\n'}"
+    }
+    ours=("$bin/copy_file" "$source_file" "$dest")
+    ref=(cp "$source_file" "$dest" :: sync "$dest")
+    copy_once "${ours[@]}" >/dev/null || die "copy_file failed"
+    copy_once "${ref[@]}" >/dev/null || die "cp failed"
+    ours_t=() ref_t=()
+    for i in $(seq "$n"); do
+      say "copy of $size MiB $i/$n"
+      t=$(copy_once "${ours[@]}") || die "copy_file failed"
+      cmp -s "$source_file" "$dest" || die "copy_file's copy differs from its source"
+      ours_t+=("$t")
+      t=$(copy_once "${ref[@]}") || die "cp failed"
+      ref_t+=("$t")
+    done
+    ot=$(median "${ours_t[@]}") rt=$(median "${ref_t[@]}")
+    row "Copy of a $size MiB file, throughput" "$(calc '%.0f MiB/s' "$size / $ot")" \
+      "$(calc '%.0f MiB/s' "$size / $rt")" "$(ratio "$rt" "$ot")" "≥ 0.90x"
+    rm -f "$source_file" "$dest"
+  done
+fi
+
+if wants probe; then
+  # The private server of the tests, its port and SYSDBA password.
+  password=ravarizez
+  firebird_up=1
+  scripts/firebird-private.sh start "$firebird_dir" || die "the private Firebird server did not start"
+  service=127.0.0.1/$(cat "$firebird_dir/port"):service_mgr
+  # Should the embedded engine ever be reached, its locks stay ours.
+  mkdir -p "$firebird_dir/client-lock"
+  export FIREBIRD_LOCK=$firebird_dir/client-lock
+  call_file=$run/fbsvcmgr-call
+  ours_once() {
+    local out
+    out=$("$bin/timerun" "$bin/probe" "$service" "$probe_calls") || return 1
+    echo "${out%%$'\n'*}"
+  }
+  # fbsvcmgr attaches and detaches when given no action; the preloaded
+  # timer notes when.
+  ref_once() {
+    rm -f "$call_file"
+    LD_PRELOAD=$bin/libfbcall_timer.so SKD_BENCH_CALL_TIME=$call_file \
+      "$bin/timerun" fbsvcmgr "$service" -user SYSDBA -password "$password" >/dev/null &&
+      cat "$call_file"
+  }
+  ours_once >/dev/null || die "the probe was refused"
+  ref_once >/dev/null || die "fbsvcmgr was refused"
+  ours_first=() ours_later=() ref_first=() ref_call=()
+  for i in $(seq "$n"); do
+    say "probe $i/$n"
+    out=$(ours_once) || die "the probe was refused"
+    read -r first later <<<"$out"
+    ours_first+=("$first") ours_later+=("$later")
+    out=$(ref_once) || die "fbsvcmgr was refused"
+    read -r first later <<<"$out"
+    ref_first+=("$first") ref_call+=("$later")
+  done
+  scripts/firebird-private.sh stop "$firebird_dir" || die "the private Firebird server did not stop"
+  firebird_up=
+  of=$(median "${ours_first[@]}") rf=$(median "${ref_first[@]}")
+  ol=$(median "${ours_later[@]}") rl=$(median "${ref_call[@]}")
+  row "Probe of the private server, first call (process start to answer)" \
+    "$(calc '%.2f ms' "$of * 1000")" "$(calc '%.2f ms' "$rf * 1000")" "$(ratio "$of" "$rf")" "≤ 1.0x"
+  row "Probe of the private server, later call (reference: fbsvcmgr's attach to detach)" \
+    "$(calc '%.2f ms' "$ol * 1000")" "$(calc '%.2f ms' "$rl * 1000")" "$(ratio "$ol" "$rl")" "≤ 1.0x"
+fi
+
+if wants cpu; then
+  cpu_disc=$run/cpu-disc
+  cp -r examples/disc "$cpu_disc"
+  cp "$release/src/app/skdsetup" "$cpu_disc/"
+  printf '#!/bin/sh\n# Stands in for an installer: works for a while.\nexec sleep %s\n' \
+    "$installer_seconds" >"$cpu_disc/Install/setup.sh"
+  hz=$(getconf CLK_TCK)
+  ticks() {  # utime + stime of <pid>
+    local stat
+    stat=$(cat "/proc/$1/stat") || return 1
+    read -r -a f <<<"${stat##*) }"
+    echo $((f[11] + f[12]))
+  }
+  alive() {  # running, not a zombie
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [[ ${stat:0:1} != Z ]]
+  }
+  all_ticks=0 all_seconds=0
+  for i in $(seq "$cpu_runs"); do
+    say "menu watching a ${installer_seconds}-second installer $i/$cpu_runs"
+    QT_QPA_PLATFORM=xcb "$cpu_disc/skdsetup" >"$run/menu.log" 2>&1 &
+    menu=$!
+    win=$(timeout 60 xdotool search --sync --onlyvisible --pid "$menu" --name 'Ловерин' 2>/dev/null |
+      head -1) || true
+    [[ -n $win ]] || die "the menu showed no window"
+    # The install button; a click the window was not yet ready for is lost.
+    installer=
+    for _ in $(seq 10); do
+      xdotool mousemove --window "$win" 91 149 click 1
+      for _ in $(seq 20); do
+        installer=$(pgrep -P "$menu" | head -1) && break
+        sleep 0.1
+      done
+      [[ -n $installer ]] && break
+    done
+    [[ -n $installer ]] || die "the menu did not start the installer"
+    t0=$(ticks "$menu") s0=$EPOCHREALTIME
+    while alive "$installer"; do sleep 0.1; done
+    # The menu's next tick notices the end.
+    sleep 1.5
+    t1=$(ticks "$menu") s1=$EPOCHREALTIME
+    alive "$menu" || die "the menu ended"
+    all_ticks=$((all_ticks + t1 - t0))
+    all_seconds=$(calc '%.3f' "$all_seconds + $s1 - $s0")
+    procs_end "$menu"
+    wait "$menu" 2>/dev/null || true
+    menu='' installer=''
+  done
+  # Ticks are coarse (1/$hz s): the share is taken over all runs together.
+  row "CPU of the menu while an installer runs (${installer_seconds}-second installer × $cpu_runs)" \
+    "$(calc '%.3f%% of a core' "$all_ticks / $hz / $all_seconds * 100") (ticks: $all_ticks in $(calc '%.0f' "$all_seconds") s)" \
+    "—" "—" "≤ 0.1%"
+fi
+
+# --- the table ----------------------------------------------------------------
+
+cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)
+echo
+echo "Machine: $(nproc) cores, ${cpu_model:-unknown CPU}, Debian $(cat /etc/debian_version 2>/dev/null || echo '?')." \
+  "Medians of $n runs each$( ((quick)) && echo ' (quick mode)')."
+echo
+echo "| Figure | Ours | Reference | Ratio | Goal |"
+echo "| --- | --- | --- | --- | --- |"
+for r in "${rows[@]}"; do
+  IFS='|' read -r figure ours ref ratio goal <<<"$r"
+  echo "| $figure | $ours | $ref | $ratio | $goal |"
+done
+echo
+echo "figures measured: ${#rows[@]}, $n runs of each side"
