@@ -4,6 +4,8 @@
 // first successful isc_service_detach, and from its isc_service_attach to
 // there.
 
+#include "Clock.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <time.h>
@@ -22,11 +24,6 @@ namespace {
 
 double started = -1;
 
-double Now() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 }  // namespace
 

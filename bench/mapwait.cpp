@@ -9,6 +9,8 @@
 //
 // The program's output goes to /dev/null; exit status 1 when no window came.
 
+#include "Clock.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
@@ -26,11 +28,6 @@
 
 namespace {
 
-double Now() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 // _NET_WM_PID of a window, or 0 when it has none.
 long WindowPid(Display* display, Window window, Atom netWmPid) {

@@ -5,6 +5,8 @@
 // it loads the client library) and the median of the later calls. Exit
 // status 1 when a probe is refused.
 
+#include "Clock.h"
+
 #include <time.h>
 
 #include <algorithm>
@@ -17,11 +19,6 @@
 
 namespace {
 
-double Now() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 }  // namespace
 

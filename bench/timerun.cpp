@@ -7,6 +7,8 @@
 // time of its start in SKD_BENCH_START, so that it can time its own steps
 // from there. Exit status 1 when one fails.
 
+#include "Clock.h"
+
 #include <errno.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,11 +23,6 @@ extern char** environ;
 
 namespace {
 
-double Now() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 }  // namespace
 
