@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wincodec.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "ui/F_SelSrv.h"
 #include "ui/F_Ver.h"
 #include "ui/Main.h"
+#include "ui/win32/PictureDecode.h"
 #include "ui/win32/Win32FrontEnd.h"
 #include "ui/win32/Win32InfoForm.h"
 #include "ui/win32/Win32Style.h"
@@ -60,10 +62,7 @@ std::wstring Text(HWND h) {
 
 class Win32FrontEnd : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ASSERT_TRUE(ApplyStyle("Amethyst Kamri"));
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(ApplyStyle("Amethyst Kamri")); }
   void SetUp() override {
     common::ResetSettings();
     Application.Reset();
@@ -132,11 +131,7 @@ TEST_F(Win32FrontEnd, MainWindowFromItsLayout) {
                  {ViewRxSB, {168, 222, 203, 257}},
                  {DocRxSB, {168, 181, 203, 216}}};
   for (const auto& b : buttons) {
-    HWND h = window.ControlHandle(b.id);
-    ASSERT_TRUE(h);
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = window.ControlRect(b.id);
     EXPECT_TRUE(EqualRect(&r, &b.r)) << b.id << ": " << r.left << "," << r.top;
   }
   const RECT soft = window.ControlRect(SoftLabel);
@@ -741,7 +736,7 @@ TEST_F(Win32FrontEnd, MainWindowFollowsItsDpi) {
       EXPECT_EQ(frame.left, suggested.left);
       EXPECT_EQ(frame.top, suggested.top);
 
-      const RECT button = ChildRect(h, window.ControlHandle(SoftSetupRXSB));
+      const RECT button = window.ControlRect(SoftSetupRXSB);
       const RECT wanted = ScaledRect(72, 130, 107, 165, dpi);
       EXPECT_TRUE(EqualRect(&button, &wanted)) << Str(button);
       const SIZE icon = window.PictureSize(SoftSetupRXSB);
@@ -872,6 +867,103 @@ TEST(Win32Pictures, ResamplesInPremultipliedAlpha) {
     std::vector<BYTE> out(static_cast<size_t>(t.tw) * t.th * 4, 0xEE);
     ResamplePremultiplied(t.in.data(), t.sw, t.sh, t.sw * 4, out.data(), t.tw, t.th, t.tw * 4);
     EXPECT_EQ(out, t.out) << t.what;
+  }
+}
+
+// The system's codec (WIC): what the hand-made decoder must agree with.
+template <typename T>
+struct Com {
+  T* p = nullptr;
+  ~Com() {
+    if (p) p->Release();
+  }
+};
+
+bool DecodeBySystem(IWICImagingFactory* wic, const BYTE* data, size_t size, DecodedPicture& out) {
+  Com<IWICStream> stream;
+  Com<IWICBitmapDecoder> decoder;
+  Com<IWICBitmapFrameDecode> frame;
+  Com<IWICBitmapSource> bgra;
+  UINT w = 0, h = 0;
+  if (FAILED(wic->CreateStream(&stream.p)) ||
+      FAILED(stream.p->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
+      FAILED(wic->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
+                                          &decoder.p)) ||
+      FAILED(decoder.p->GetFrame(0, &frame.p)) ||
+      FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.p, &bgra.p)) ||
+      FAILED(bgra.p->GetSize(&w, &h)))
+    return false;
+  out.Width = static_cast<int>(w);
+  out.Height = static_cast<int>(h);
+  out.Bgra.resize(size_t{w} * h * 4);
+  return SUCCEEDED(
+      bgra.p->CopyPixels(nullptr, w * 4, static_cast<UINT>(out.Bgra.size()), out.Bgra.data()));
+}
+
+// A PNG as common encoders write it (filtered rows, dynamic Huffman codes),
+// which the program's own pictures are not.
+std::vector<BYTE> EncodeBySystem(IWICImagingFactory* wic, const std::vector<BYTE>& bgra, UINT w,
+                                 UINT h) {
+  Com<IStream> stream;
+  Com<IWICBitmapEncoder> encoder;
+  Com<IWICBitmapFrameEncode> frame;
+  WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+  HGLOBAL memory = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream.p)) ||
+      FAILED(wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder.p)) ||
+      FAILED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
+      FAILED(encoder.p->CreateNewFrame(&frame.p, nullptr)) ||
+      FAILED(frame.p->Initialize(nullptr)) ||
+      FAILED(frame.p->SetSize(w, h)) || FAILED(frame.p->SetPixelFormat(&format)) ||
+      FAILED(frame.p->WritePixels(h, w * 4, static_cast<UINT>(bgra.size()),
+                                  const_cast<BYTE*>(bgra.data()))) ||
+      FAILED(frame.p->Commit()) || FAILED(encoder.p->Commit()) ||
+      FAILED(GetHGlobalFromStream(stream.p, &memory)))
+    return {};
+  STATSTG stat{};
+  stream.p->Stat(&stat, STATFLAG_NONAME);
+  const auto* bytes = static_cast<const BYTE*>(GlobalLock(memory));
+  std::vector<BYTE> png(bytes, bytes + stat.cbSize.QuadPart);
+  GlobalUnlock(memory);
+  return png;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
+  if (!IS_INTRESOURCE(name)) reinterpret_cast<std::vector<std::wstring>*>(names)->push_back(name);
+  return TRUE;
+}
+
+TEST(Win32Pictures, DecodedAsTheSystemCodecDecodesThem) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  Com<IWICImagingFactory> wic;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr,
+                                            CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                            reinterpret_cast<void**>(&wic.p)));
+  std::vector<std::wstring> names;
+  EnumResourceNamesW(nullptr, MAKEINTRESOURCEW(10) /*RT_RCDATA*/, CollectName,
+                     reinterpret_cast<LONG_PTR>(&names));
+  EXPECT_EQ(names.size(), 20u);  // each picture at 1x and 2x
+  std::vector<std::pair<std::string, std::vector<BYTE>>> files;
+  for (const auto& name : names) {
+    HRSRC res = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10));
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
+    files.emplace_back(std::string(name.begin(), name.end()),
+                       std::vector<BYTE>(data, data + SizeofResource(nullptr, res)));
+  }
+  std::vector<BYTE> noise(97 * 41 * 4);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<BYTE>(i * i / 7 + i % 13 * 17);
+  files.emplace_back("noise", EncodeBySystem(wic.p, noise, 97, 41));
+
+  for (const auto& [name, file] : files) {
+    SCOPED_TRACE(name);
+    DecodedPicture ours, theirs;
+    ASSERT_TRUE(DecodeBySystem(wic.p, file.data(), file.size(), theirs));
+    ASSERT_TRUE(DecodePicture(file.data(), file.size(), ours));
+    EXPECT_EQ(ours.Width, theirs.Width);
+    EXPECT_EQ(ours.Height, theirs.Height);
+    EXPECT_TRUE(ours.Bgra == theirs.Bgra);
+    // A file cut short is refused, not read past its end.
+    EXPECT_FALSE(DecodePicture(file.data(), file.size() / 2, ours));
   }
 }
 

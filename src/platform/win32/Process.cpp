@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/win32/Win.h"
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/win32/Wide.h"
@@ -56,9 +57,25 @@ bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
 }
 
 std::intptr_t ShellOpen(const std::string& path) {
+  // The shell and COM are loaded on first use: the menu starts sooner and
+  // smaller without them.
+  using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+  static const auto shellExecute = [] {
+    // The shell may hand the file to extensions that need COM on this thread.
+    if (HMODULE ole32 = LoadLibraryW(L"ole32.dll"))
+      if (const auto init = reinterpret_cast<CoInitializeExFn>(
+              reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitializeEx"))))
+        init(nullptr, COINIT_APARTMENTTHREADED);
+    HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+    return shell32 ? reinterpret_cast<ShellExecuteWFn>(
+                         reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
+                   : nullptr;
+  }();
+  if (!shellExecute) return SE_ERR_DLLNOTFOUND;
   const std::wstring file = Wide(path);
   return reinterpret_cast<std::intptr_t>(
-      ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+      shellExecute(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 }  // namespace platform

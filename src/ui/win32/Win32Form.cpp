@@ -1,7 +1,7 @@
 #include "ui/win32/Win32Form.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -13,39 +13,64 @@ namespace ui::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"SkdForm";
-constexpr wchar_t kButtonClass[] = L"SkdFlatButton";
 constexpr int kFirstChildId = 200;
 TCursor g_cursor = TCursor::crDefault;
-
-// The class's own procedure until the form takes the window over.
-LRESULT CALLBACK CreationProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) EnableNonClientScaling(h);
-  return DefWindowProcW(h, msg, wp, lp);
-}
 
 // "\r\n" breaks label lines; a lone CR does too.
 std::wstring LabelText(const std::string& text) { return W(text); }
 
-void RegisterClasses() {
+void RegisterFormClass(WNDPROC formProc) {
   static bool done = false;
   if (done) return;
   done = true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = CreationProc;
+  wc.lpfnWndProc = formProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+  // The icon's own small drawing, as Windows would pick it; left to Wine,
+  // it is a slower copy of the same.
+  wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   wc.lpszClassName = kFormClass;
-  RegisterClassExW(&wc);
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hIcon = nullptr;
-  wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
-  wc.lpszClassName = kButtonClass;
   RegisterClassExW(&wc);
 }
 
+POINT CentredOnScreen(SIZE size) {
+  return {(GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
+          (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2};
+}
+
+// Themed radio buttons ignore the caption colour; these are navy.
+void UseCaptionColour(HWND button) {
+  using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  static const auto fn = [] {
+    HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+    return uxtheme ? reinterpret_cast<SetWindowThemeFn>(
+                         reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
+                   : nullptr;
+  }();
+  if (fn) fn(button, L"", L"");
+}
+
 }  // namespace
+
+HMODULE CommonControls() {
+  static const HMODULE module = [] {
+    // Version 6, as the manifest asks.
+    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = comctl ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
+                                   GetProcAddress(comctl, "InitCommonControlsEx")))
+                             : nullptr;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    if (init) init(&icc);
+    return comctl;
+  }();
+  return module;
+}
 
 HFONT CreateLayoutFont(const TFontSpec& spec, int dpi) {
   // Rounded down: the layouts sit tight around their texts at 96 dpi, and a
@@ -71,7 +96,7 @@ bool ApplyScreenCursor() {
 }
 
 Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
-  RegisterClasses();
+  RegisterFormClass(&FormProc);
   background_ = GdiObject<HBRUSH>(CreateSolidBrush(ResolveColour(layout.Background)));
 
   style_ = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
@@ -80,19 +105,26 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   if (layout.MaximizeBox) style_ |= WS_MAXIMIZEBOX;
   if (!layout.FixedSize) style_ |= WS_THICKFRAME;
   exStyle_ = WS_EX_CONTROLPARENT | (layout.StayOnTop ? WS_EX_TOPMOST : 0);
-  // Sized once its monitor, and so its DPI, is known.
-  hwnd_ = CreateWindowExW(exStyle_, kFormClass, L"", style_, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
-                          nullptr);
+  // Made at its size and place for the system DPI, which its monitor
+  // almost always has: every later move of a window costs Wine a round
+  // trip to the X server. ApplyDpi corrects it for another DPI.
+  dpi_ = SystemDpi();
+  border_ = ScaleTo(layout.InnerBorder, dpi_);
+  const SIZE size = WindowSizeFor(dpi_);
+  const POINT at = CentredOnScreen(size);
+  hwnd_ = CreateWindowExW(exStyle_, kFormClass, W(layout.Caption).c_str(), style_, at.x, at.y,
+                          size.cx, size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
+  dpi_ = WindowDpi(hwnd_);
 
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Native controls are the common controls' classes; a window of painted
+  // labels and flat buttons (the main window) appears without them.
+  if (std::any_of(layout.Controls.begin(), layout.Controls.end(), [](const TControlRow& row) {
+        return row.Kind == ControlKind::Memo || row.Kind == ControlKind::PushButton ||
+               row.Kind == ControlKind::RadioButton;
+      }))
+    CommonControls();
 
-  if (*layout.Caption) SetWindowTextW(hwnd_, W(layout.Caption).c_str());
   HWND firstFocus = nullptr;
   for (const TControlRow& row : layout.Controls) {
     auto c = std::make_unique<Control>();
@@ -101,27 +133,32 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     c->Visible = row.Visible;
     c->Text = LabelText(row.Text);
     c->Hint = W(row.Hint);
-    c->Bounds = {0, 0, 0, 0};  // ApplyDpi places it
+    // A window is made where it belongs: moving it later costs as much again.
+    c->Bounds = c->Placed = LayoutBounds(*c);
+    const RECT& b = c->Bounds;
+    const int x = b.left, y = b.top, w = b.right - b.left, h = b.bottom - b.top;
     const auto childId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + row.Id));
     switch (row.Kind) {
       case ControlKind::Panel:
       case ControlKind::Label:
       case ControlKind::Picture:
-        break;  // painted by the form
+      case ControlKind::FlatImageButton:
+        // Painted by the form, as graphic controls are: a child window each
+        // would cost the main window's start more than all its drawing.
+        break;
       case ControlKind::Animation:
-        c->Button =
-            Animation::Create(hwnd_, c->Bounds, row.Picture, row.Width, childId, WindowDpi(hwnd_));
+        c->Button = Animation::Create(hwnd_, b, row.Picture, row.Width, childId, dpi_);
         break;
       case ControlKind::Memo:
         c->Button = CreateWindowExW(
             WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,
-            0, 0, 0, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, x,
+            y, w, h, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         break;
       case ControlKind::PushButton:
         c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(false), 0,
-                                    0, 0, 0, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(false), x,
+                                    y, w, h, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         break;
       case ControlKind::RadioButton: {
         // The first radio button opens the group that the others join.
@@ -130,21 +167,10 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
         });
         c->Button = CreateWindowExW(
             0, L"BUTTON", c->Text.c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0), 0, 0,
-            0, 0, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
-        // Themed radio buttons ignore the caption colour; these are navy.
-        SetWindowTheme(c->Button, L"", L"");
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0), x, y,
+            w, h, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
+        UseCaptionColour(c->Button);
         SendMessageW(c->Button, BM_SETCHECK, row.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
-        break;
-      }
-      case ControlKind::FlatImageButton: {
-        c->Button = CreateWindowExW(0, kButtonClass, W(row.Name).c_str(),
-                                    WS_CHILD | (row.Visible ? WS_VISIBLE : 0), 0, 0, 0, 0, hwnd_,
-                                    nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(c->Button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c.get()));
-        SetPropW(c->Button, L"SkdForm", this);
-        SetWindowLongPtrW(c->Button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc));
-        if (!c->Hint.empty()) SendTool(TTM_ADDTOOLW, *c);
         break;
       }
     }
@@ -152,11 +178,11 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
     controls_.push_back(std::move(c));
   }
   firstFocus_ = firstFocus;
-  ApplyDpi(WindowDpi(hwnd_));
+  ApplyDpi(dpi_);
   // Tab moves through the children in their z-order: put it in tab order.
   std::vector<const Control*> tabbed;
   for (const auto& c : controls_)
-    if (c->Button && c->Row->TabOrder >= 0 && c->Row->Kind != ControlKind::FlatImageButton)
+    if (c->Button && c->Row->TabOrder >= 0)
       tabbed.push_back(c.get());
   std::stable_sort(tabbed.begin(), tabbed.end(),
                    [](auto* a, auto* b) { return a->Row->TabOrder < b->Row->TabOrder; });
@@ -176,42 +202,43 @@ SIZE Win32Form::WindowSizeFor(int dpi) const {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-// Its rectangle at the form's DPI, from the layout and any SetTop.
-void Win32Form::PlaceControl(Control& c) {
+// The layout's rectangle at the form's DPI, with any SetTop.
+RECT Win32Form::LayoutBounds(const Control& c) {
   const TControlRow& row = *c.Row;
   // Children of a panel are placed relative to it.
   POINT origin{0, 0};
   if (const Control* parent = row.Parent >= 0 ? Find(row.Parent) : nullptr)
     origin = {parent->Bounds.left, parent->Bounds.top};
-  c.Bounds = {origin.x + ScaleTo(row.Left, dpi_), origin.y + ScaleTo(c.Top, dpi_),
-              origin.x + ScaleTo(row.Left + row.Width, dpi_),
-              origin.y + ScaleTo(c.Top + row.Height, dpi_)};
+  return {origin.x + ScaleTo(row.Left, dpi_), origin.y + ScaleTo(c.Top, dpi_),
+          origin.x + ScaleTo(row.Left + row.Width, dpi_),
+          origin.y + ScaleTo(c.Top + row.Height, dpi_)};
+}
+
+// Its rectangle as drawn: labels fit their text, pictures their size.
+void Win32Form::PlaceControl(Control& c) {
+  const TControlRow& row = *c.Row;
+  c.Bounds = LayoutBounds(c);
   if (row.Kind == ControlKind::Label) AutoSize(c);
   if (row.Kind == ControlKind::Picture) {
     c.Bounds.right = c.Bounds.left + c.Image.Width;
     c.Bounds.bottom = c.Bounds.top + c.Image.Height;
   }
-  if (c.Button)
+  if (c.Button && !EqualRect(&c.Bounds, &c.Placed)) {
     SetWindowPos(c.Button, nullptr, c.Bounds.left, c.Bounds.top, c.Bounds.right - c.Bounds.left,
                  c.Bounds.bottom - c.Bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    c.Placed = c.Bounds;
+  }
+  if (tooltip_ && HasTool(c)) SendTool(TTM_NEWTOOLRECTW, c);
 }
 
 void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
   dpi_ = dpi;
+  const int oldBorder = border_;
   border_ = ScaleTo(layout_.InnerBorder, dpi);
   // The old fonts stay alive until no control holds them.
   GdiObject<HFONT> oldFont = std::move(font_);
   font_ = GdiObject<HFONT>(CreateLayoutFont(layout_.Font, dpi));
-  GdiObject<HFONT> oldTipFont = std::move(tooltipFont_);
-  NONCLIENTMETRICSW metrics = NonClientMetricsForDpi(dpi);
-  tooltipFont_ = GdiObject<HFONT>(CreateFontIndirectW(&metrics.lfStatusFont));
-  if (tooltip_) {
-    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(tooltipFont_.Get()), FALSE);
-    // A hint may be a whole setup.ini value long: it wraps, not runs off.
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleTo(kTooltipWidth, dpi));
-    for (auto& c : controls_)
-      if (c->Button && !c->Hint.empty()) SendTool(TTM_UPDATETIPTEXTW, *c);
-  }
+  if (tooltip_) ConfigureTooltip(TTM_UPDATETIPTEXTW);
 
   for (auto& owned : controls_) {
     Control& c = *owned;
@@ -256,8 +283,11 @@ void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
                  SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     const SIZE size = WindowSizeFor(dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    if (border_ != oldBorder || r.right - r.left != size.cx || r.bottom - r.top != size.cy)
+      SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   FitClientArea(hwnd_, ScaleTo(layout_.ClientWidth, dpi), ScaleTo(layout_.ClientHeight, dpi));
   InvalidateRect(hwnd_, nullptr, TRUE);
@@ -398,7 +428,9 @@ HWND Win32Form::ControlHandle(int id) const {
 }
 
 void Win32Form::AutoSize(Control& c) {
-  HDC dc = GetDC(hwnd_);
+  // Measured in a memory DC: it has the screen's metrics, and unlike the
+  // window's DC costs Wine no round trip to its server each time.
+  static const HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, c.Font.Get());
   RECT r{0, 0, 0, 0};
   if (c.Text.empty()) {
@@ -410,7 +442,6 @@ void Win32Form::AutoSize(Control& c) {
               DT_CALCRECT | DT_NOPREFIX | DT_LEFT);
   }
   SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
   c.Bounds.right = c.Bounds.left + r.right;
   c.Bounds.bottom = c.Bounds.top + r.bottom;
 }
@@ -419,7 +450,6 @@ void Win32Form::Invalidate(const Control& c) {
   InvalidateRect(hwnd_, &c.Bounds, TRUE);
 }
 
-// Adds or updates the tooltip of a flat button.
 std::wstring WrapLines(HDC dc, const std::wstring& text, int width) {
   std::wstring out;
   std::size_t start = 0;
@@ -451,6 +481,35 @@ std::wstring WrapLines(HDC dc, const std::wstring& text, int width) {
   }
 }
 
+// Made when the mouse first rests on a button with a hint: the common
+// controls cost the start time and memory of a window that shows none.
+void Win32Form::CreateTooltip() {
+  if (tooltip_ || !CommonControls()) return;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (tooltip_) ConfigureTooltip(TTM_ADDTOOLW);
+}
+
+// The tooltip's font and width at the form's DPI; `message` adds or updates
+// every hint.
+void Win32Form::ConfigureTooltip(UINT message) {
+  GdiObject<HFONT> oldFont = std::move(tooltipFont_);  // until the tooltip lets go of it
+  NONCLIENTMETRICSW metrics = NonClientMetricsForDpi(dpi_);
+  tooltipFont_ = GdiObject<HFONT>(CreateFontIndirectW(&metrics.lfStatusFont));
+  SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(tooltipFont_.Get()), FALSE);
+  // A hint may be a whole setup.ini value long: it wraps, not runs off.
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleTo(kTooltipWidth, dpi_));
+  for (auto& c : controls_)
+    if (HasTool(*c)) SendTool(message, *c);
+}
+
+bool Win32Form::HasTool(const Control& c) {
+  return c.Row->Kind == ControlKind::FlatImageButton && !c.Hint.empty();
+}
+
+// Adds or updates the tooltip of a flat button: its text, and the part of
+// the form it answers for.
 void Win32Form::SendTool(UINT message, Control& c) {
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, tooltipFont_.Get());
@@ -459,9 +518,11 @@ void Win32Form::SendTool(UINT message, Control& c) {
   ReleaseDC(hwnd_, dc);
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.uFlags = TTF_SUBCLASS;
   ti.hwnd = hwnd_;
-  ti.uId = reinterpret_cast<UINT_PTR>(c.Button);
+  ti.uId = static_cast<UINT_PTR>(c.Row->Id);
+  // A hidden or disabled button takes no mouse, so it shows no hint.
+  if (c.Visible && c.Enabled) ti.rect = c.Bounds;
   ti.lpszText = text.data();
   SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&ti));
 }
@@ -479,10 +540,10 @@ void Win32Form::SetText(int id, const std::string& text) {
 
 void Win32Form::SetHint(int id, const std::string& hint) {
   Control* c = Find(id);
-  if (!c || !c->Button) return;
+  if (!c || c->Row->Kind != ControlKind::FlatImageButton) return;
   const bool had = !c->Hint.empty();
   c->Hint = W(hint);
-  SendTool(had ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, *c);
+  if (tooltip_) SendTool(had ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, *c);
 }
 
 void Win32Form::SetTop(int id, int top) {
@@ -499,6 +560,8 @@ void Win32Form::SetVisible(int id, bool visible) {
   if (!c) return;
   c->Visible = visible;
   if (c->Button) ShowWindow(c->Button, visible ? SW_SHOWNA : SW_HIDE);
+  if (!visible && hovered_ == c) hovered_ = nullptr;
+  ButtonChanged(*c);
   Invalidate(*c);
 }
 
@@ -510,6 +573,38 @@ void Win32Form::SetEnabled(int id, bool enabled) {
     EnableWindow(c->Button, enabled);
     InvalidateRect(c->Button, nullptr, TRUE);
   }
+  ButtonChanged(*c);
+}
+
+// A flat button shown, hidden, enabled or disabled: drawn anew, and one that
+// no longer takes the mouse is no longer pressed or hinted at.
+void Win32Form::ButtonChanged(Control& c) {
+  if (c.Row->Kind != ControlKind::FlatImageButton) return;
+  if (pressed_ == &c && !(c.Visible && c.Enabled)) {
+    pressed_ = nullptr;
+    ReleaseCapture();
+  }
+  if (tooltip_ && HasTool(c)) SendTool(TTM_NEWTOOLRECTW, c);
+  Invalidate(c);
+}
+
+// The flat button that takes the mouse at a point of the client area.
+Win32Form::Control* Win32Form::ButtonAt(POINT p) {
+  for (auto& c : controls_)
+    if (c->Row->Kind == ControlKind::FlatImageButton && c->Visible && c->Enabled &&
+        PtInRect(&c->Bounds, p))
+      return c.get();
+  return nullptr;
+}
+
+void Win32Form::Hover(Control* c) {
+  if (c == hovered_) return;
+  if (hovered_) Invalidate(*hovered_);
+  hovered_ = c;
+  if (!c) return;
+  Invalidate(*c);
+  TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd_, 0};
+  TrackMouseEvent(&tme);
 }
 
 void Win32Form::SetCursor(TCursor cursor) { SetScreenCursor(cursor); }
@@ -519,10 +614,9 @@ void Win32Form::RequestClose() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 void Win32Form::CentreOnScreen() {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT at = CentredOnScreen({r.right - r.left, r.bottom - r.top});
+  if (at.x != r.left || at.y != r.top)
+    SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::Paint(HDC target) {
@@ -551,6 +645,8 @@ void Win32Form::Paint(HDC target) {
         DrawPicture(dc, c->Image, c->Bounds.left, c->Bounds.top);
         break;
       case ControlKind::FlatImageButton:
+        PaintButton(*c, dc);
+        break;
       case ControlKind::Memo:
       case ControlKind::PushButton:
       case ControlKind::RadioButton:
@@ -566,70 +662,25 @@ void Win32Form::Paint(HDC target) {
   DeleteDC(dc);
 }
 
-void Win32Form::PaintButton(Control& c, HDC dc) {
-  RECT r;
-  GetClientRect(c.Button, &r);
+void Win32Form::PaintButton(const Control& c, HDC dc) {
+  RECT r = c.Bounds;
   FillRect(dc, &r, background_.Get());
   const Picture& pic = c.Enabled ? c.Image : c.Greyed;
-  const bool down = c.Hovered && (GetKeyState(VK_LBUTTON) < 0) && GetCapture() == c.Button;
+  const bool hovered = hovered_ == &c && c.Enabled, down = hovered && pressed_ == &c;
   const int off = down ? 1 : 0;
-  DrawPicture(dc, pic, (r.right - pic.Width) / 2 + off, (r.bottom - pic.Height) / 2 + off);
-  if (c.Hovered && c.Enabled) DrawEdge(dc, &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-}
-
-LRESULT CALLBACK Win32Form::ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  auto* form = static_cast<Win32Form*>(GetPropW(h, L"SkdForm"));
-  if (!c || !form) return DefWindowProcW(h, msg, wp, lp);
-  switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
-      form->PaintButton(*c, dc);
-      EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETCURSOR:
-      if (ApplyScreenCursor()) return TRUE;
-      break;
-    case WM_MOUSEMOVE:
-      if (!c->Hovered) {
-        c->Hovered = true;
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, h, 0};
-        TrackMouseEvent(&tme);
-        InvalidateRect(h, nullptr, FALSE);
-      }
-      return 0;
-    case WM_MOUSELEAVE:
-      c->Hovered = false;
-      InvalidateRect(h, nullptr, FALSE);
-      return 0;
-    case WM_LBUTTONDOWN:
-      SetCapture(h);
-      InvalidateRect(h, nullptr, FALSE);
-      return 0;
-    case WM_LBUTTONUP: {
-      const bool captured = GetCapture() == h;
-      ReleaseCapture();
-      InvalidateRect(h, nullptr, FALSE);
-      POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-      RECT r;
-      GetClientRect(h, &r);
-      if (captured && c->Enabled && PtInRect(&r, p)) {
-        auto it = form->OnClick.find(c->Row->Id);
-        if (it != form->OnClick.end() && it->second) it->second();
-      }
-      return 0;
-    }
-    case WM_MOUSEACTIVATE:
-      return MA_ACTIVATE;  // takes no focus
-  }
-  return DefWindowProcW(h, msg, wp, lp);
+  DrawPicture(dc, pic, (r.left + r.right - pic.Width) / 2 + off,
+              (r.top + r.bottom - pic.Height) / 2 + off);
+  if (hovered) DrawEdge(dc, &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
 }
 
 LRESULT CALLBACK Win32Form::FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    // From here on the form answers, WM_NCCALCSIZE's inner border included.
+    EnableNonClientScaling(h);
+    auto* self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = h;
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
   auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (!form) return DefWindowProcW(h, msg, wp, lp);
   return form->WndProc(msg, wp, lp);
@@ -674,6 +725,56 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (layout_.Cursor == TCursor::crHourGlass && LOWORD(lp) == HTCLIENT) {
         ::SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
+      }
+      if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == hwnd_) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(hwnd_, &p);
+        if (ButtonAt(p)) {
+          ::SetCursor(LoadCursorW(nullptr, IDC_HAND));
+          return TRUE;
+        }
+      }
+      break;
+    case WM_MOUSEMOVE: {
+      Control* c = ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+      if (c && !tooltip_ && HasTool(*c)) {
+        CreateTooltip();
+        // The tooltip watches the form from now on; this move starts its wait.
+        MSG m{hwnd_, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
+        GetCursorPos(&m.pt);
+        if (tooltip_) SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+      }
+      Hover(c);
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      Hover(nullptr);
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (Control* c = ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) {
+        pressed_ = c;
+        SetCapture(hwnd_);
+        Invalidate(*c);
+        return 0;
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (Control* c = pressed_) {
+        pressed_ = nullptr;
+        ReleaseCapture();
+        Invalidate(*c);
+        if (ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) == c) {
+          auto it = OnClick.find(c->Row->Id);
+          if (it != OnClick.end() && it->second) it->second();
+        }
+        return 0;
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      if (pressed_) {
+        Invalidate(*pressed_);
+        pressed_ = nullptr;
       }
       break;
     case WM_HELP:

@@ -1,6 +1,7 @@
 #pragma once
-// Draws a layout table as a native window: labels and pictures painted by the
-// form itself, flat picture buttons as child windows with tooltips.
+// Draws a layout table as a native window: labels, pictures and flat picture
+// buttons (with their tooltips) painted by the form itself, the other
+// controls as child windows.
 
 #include <windows.h>
 
@@ -17,6 +18,9 @@
 
 namespace ui::win32 {
 
+// comctl32, loaded on first use (version 6, as the manifest asks) with its
+// classes registered; null without it.
+HMODULE CommonControls();
 // A layout font at `dpi` (its pixel height is at 96 dpi).
 HFONT CreateLayoutFont(const TFontSpec& spec, int dpi);
 // A modal loop for `window`: every other visible window of the thread is
@@ -80,8 +84,9 @@ class Win32Form : public IFormView {
  private:
   struct Control {
     const TControlRow* Row;
-    int Top;      // layout pixels; SetTop moves it
-    RECT Bounds;  // client coordinates, scaled
+    int Top;        // layout pixels; SetTop moves it
+    RECT Bounds;    // client coordinates, scaled
+    RECT Placed{};  // where its window was put last
     std::wstring Text;
     std::wstring Hint;
     bool Visible;
@@ -90,21 +95,27 @@ class Win32Form : public IFormView {
     Picture Image;
     Picture Greyed;
     HWND Button = nullptr;  // the control's own window, if it has one
-    bool Hovered = false;
   };
 
   static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
   // Fonts, pictures, rectangles and the window's size for `dpi`; the
   // window takes the suggested rectangle, if any, corrected to the client size.
   void ApplyDpi(int dpi, const RECT* suggested = nullptr);
+  RECT LayoutBounds(const Control& c);
   void PlaceControl(Control& c);
   SIZE WindowSizeFor(int dpi) const;
-  static LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
   void Paint(HDC dc);
-  void PaintButton(Control& c, HDC dc);
+  // Flat buttons have no window: the form draws them and takes their mouse.
+  void PaintButton(const Control& c, HDC dc);
+  Control* ButtonAt(POINT p);
+  void Hover(Control* c);
+  void ButtonChanged(Control& c);
   void AutoSize(Control& c);
   Control* Find(int id);
   void Invalidate(const Control& c);
+  static bool HasTool(const Control& c);
+  void CreateTooltip();
+  void ConfigureTooltip(UINT message);
   void SendTool(UINT message, Control& c);
 
   const TFormLayout& layout_;
@@ -118,6 +129,8 @@ class Win32Form : public IFormView {
   GdiObject<HBRUSH> background_;
   GdiObject<HFONT> font_;
   HWND firstFocus_ = nullptr;
+  Control* hovered_ = nullptr;
+  Control* pressed_ = nullptr;
   bool modal_ = false;
   int modalResult_ = 0;
 };

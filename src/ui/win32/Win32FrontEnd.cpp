@@ -1,8 +1,5 @@
 #include "ui/win32/Win32FrontEnd.h"
 
-#include <commctrl.h>
-#include <objbase.h>
-
 #include "ui/Application.h"
 #include "ui/win32/Win32InfoForm.h"
 #include "ui/win32/Win32Style.h"
@@ -92,10 +89,8 @@ Win32FrontEnd::~Win32FrontEnd() {
   g_main = nullptr;
 }
 
+// COM and the common controls are loaded where they are first needed.
 void Win32FrontEnd::InitApplication() {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-  InitCommonControlsEx(&icc);
   help::SetHelpErrorBox(&helpErrorBox_);
   InstallInfoEnvironment();
   Application.OnTerminate = [] { PostQuitMessage(0); };

@@ -38,7 +38,7 @@ HICON LoadDialogIcon(TDialogIcon icon, int size) {
   LPCWSTR id = IconResource(icon);
   if (!id) return nullptr;
   using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  HMODULE comctl = CommonControls();
   const auto fn = comctl ? reinterpret_cast<LoadIconWithScaleDownFn>(reinterpret_cast<void*>(
                                GetProcAddress(comctl, "LoadIconWithScaleDown")))
                          : nullptr;
@@ -336,6 +336,7 @@ int RunMessageDialog(const DialogLayoutFor& layoutFor, HWND mainWindow) {
   SetWindowLongPtrW(dlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
   SetWindowLongPtrW(dlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogProc));
 
+  CommonControls();  // the buttons' class
   for (size_t i = 0; i < first.Buttons.size(); ++i) {
     const bool isDefault = static_cast<int>(i) == first.DefaultIndex;
     HWND btn =
@@ -378,7 +379,7 @@ using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int
 
 int RunTaskDialog(const TMessageDialogLayout& l, HWND owner) {
   // Only comctl32 version 6 has it; the manifest asks for that version.
-  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  HMODULE comctl = CommonControls();
   auto fn = comctl ? reinterpret_cast<TaskDialogIndirectFn>(
                          reinterpret_cast<void*>(GetProcAddress(comctl, "TaskDialogIndirect")))
                    : nullptr;

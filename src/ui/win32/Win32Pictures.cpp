@@ -1,25 +1,15 @@
 #include "ui/win32/Win32Pictures.h"
 
-#include <wincodec.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
 
+#include "ui/win32/PictureDecode.h"
+
 namespace ui::win32 {
 
 namespace {
-
-template <typename T>
-struct ComPtr {
-  T* p = nullptr;
-  ~ComPtr() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
 
 std::wstring ResourceName(const std::string& file) {
   std::wstring name;
@@ -27,49 +17,17 @@ std::wstring ResourceName(const std::string& file) {
   return name;
 }
 
-// Decodes any picture WIC knows into top-down BGRA rows.
-bool Decode(const void* data, DWORD size, std::vector<BYTE>& pixels, UINT& w, UINT& h) {
-  ComPtr<IWICImagingFactory> factory;
-  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
-    return false;
-  ComPtr<IWICStream> stream;
-  if (FAILED(factory->CreateStream(&stream)) ||
-      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)))
-    return false;
-  ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
-                                              &decoder)))
-    return false;
-  ComPtr<IWICBitmapFrameDecode> frame;
-  if (FAILED(decoder->GetFrame(0, &frame))) return false;
-  ComPtr<IWICBitmapSource> bgra;
-  if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.p, &bgra))) return false;
-  if (FAILED(bgra->GetSize(&w, &h)) || !w || !h) return false;
-  pixels.resize(static_cast<size_t>(w) * h * 4);
-  return SUCCEEDED(bgra->CopyPixels(nullptr, w * 4, static_cast<UINT>(pixels.size()), pixels.data()));
-}
-
-}  // namespace
-
-namespace {
-
-struct Pixels {
-  std::vector<BYTE> Bgra;  // top-down rows
-  UINT Width = 0, Height = 0;
-};
-
-bool LoadResourcePixels(const std::wstring& name, Pixels& out) {
+bool LoadResourcePixels(const std::wstring& name, DecodedPicture& out) {
   HRSRC res = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
   HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
   const void* bytes = data ? LockResource(data) : nullptr;
-  return bytes && Decode(bytes, SizeofResource(nullptr, res), out.Bgra, out.Width, out.Height);
+  return bytes && DecodePicture(static_cast<const BYTE*>(bytes), SizeofResource(nullptr, res), out);
 }
 
 // Keys out a bitmap's transparent colour, greys if asked, premultiplies.
-void Prepare(Pixels& p, bool keyed, bool greyed) {
+void Prepare(DecodedPicture& p, bool keyed, bool greyed) {
   std::vector<BYTE>& px = p.Bgra;
-  const size_t bl = static_cast<size_t>(p.Height - 1) * p.Width * 4;
+  const size_t bl = static_cast<size_t>(p.Height - 1) * static_cast<size_t>(p.Width) * 4;
   const BYTE kb = px[bl], kg = px[bl + 1], kr = px[bl + 2];
   for (size_t i = 0; i < px.size(); i += 4) {
     BYTE& b = px[i];
@@ -149,19 +107,18 @@ void ResamplePremultiplied(const BYTE* source, int sw, int sh, int sourceStride,
 
 Picture LoadPicture(const std::string& name, bool greyed, int dpi, int frameWidth) {
   Picture pic;
-  Pixels base;
+  DecodedPicture base;
   if (!LoadResourcePixels(ResourceName(name), base)) return pic;
   const bool keyed = name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".bmp") == 0;
 
   // The size at this DPI, frame by frame.
-  const int frames =
-      frameWidth > 0 ? std::max<int>(1, static_cast<int>(base.Width) / frameWidth) : 1;
-  const int frameW = ScaleTo(static_cast<int>(base.Width) / frames, dpi);
-  const int w = frameW * frames, h = ScaleTo(static_cast<int>(base.Height), dpi);
+  const int frames = frameWidth > 0 ? std::max<int>(1, base.Width / frameWidth) : 1;
+  const int frameW = ScaleTo(base.Width / frames, dpi);
+  const int w = frameW * frames, h = ScaleTo(base.Height, dpi);
   if (w <= 0 || h <= 0) return pic;
 
-  Pixels drawn;
-  Pixels* source = &base;
+  DecodedPicture drawn;
+  DecodedPicture* source = &base;
   if (dpi != kBaseDpi && LoadResourcePixels(ResourceName(name) + L"_2X", drawn)) source = &drawn;
   Prepare(*source, keyed, greyed);
 
@@ -175,7 +132,7 @@ Picture LoadPicture(const std::string& name, bool greyed, int dpi, int frameWidt
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bmp) return pic;
-  const int sw = static_cast<int>(source->Width), sh = static_cast<int>(source->Height);
+  const int sw = source->Width, sh = source->Height;
   if (sw == w && sh == h) {
     memcpy(bits, source->Bgra.data(), source->Bgra.size());
   } else {
@@ -196,9 +153,10 @@ void DrawPicturePart(HDC dc, const Picture& picture, const RECT& target, const R
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, picture.Bitmap.Get());
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
-             mem, source.left, source.top, source.right - source.left, source.bottom - source.top,
-             blend);
+  // gdi32's own: msimg32's AlphaBlend would be one more DLL at start.
+  GdiAlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                mem, source.left, source.top, source.right - source.left,
+                source.bottom - source.top, blend);
   SelectObject(mem, old);
   DeleteDC(mem);
 }

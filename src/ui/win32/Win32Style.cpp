@@ -101,8 +101,8 @@ void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWi
     HDC mem = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(mem, picture);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, (r.top + r.bottom - pictureHeight) / 2, pictureWidth, pictureHeight, mem, 0,
-               0, pictureWidth, pictureHeight, blend);
+    GdiAlphaBlend(dc, x, (r.top + r.bottom - pictureHeight) / 2, pictureWidth, pictureHeight, mem,
+                  0, 0, pictureWidth, pictureHeight, blend);
     SelectObject(mem, old);
     DeleteDC(mem);
     text.left = x + pictureWidth + gap;
