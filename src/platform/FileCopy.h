@@ -53,6 +53,8 @@ class TReplacingFile {
   std::intptr_t FHandle = -1;
   std::string FTarget;     // the file to replace, native form
   std::string FTemporary;  // the new file beside it; empty when writing in place
+  std::int64_t FWritten = 0;  // bytes written so far
+  std::int64_t FStarted = 0;  // bytes whose write-back has been started
 };
 
 }  // namespace platform
