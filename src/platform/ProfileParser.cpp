@@ -62,22 +62,62 @@ bool EqualNoCase(Text a, Text b) {
   return true;
 }
 
+}  // namespace
+
+bool ProfileNamesEqual(Text a, Text b) { return EqualNoCase(a, b); }
+
 // What the API copies into a caller's buffer of kProfileValueMax + 1 units.
 // It drops the opening quote, copies what fits, then drops the last unit
 // copied if the rest would have fitted: so a value cut right at its closing
 // quote loses one more unit, and a cut may split a surrogate pair (the half
 // becomes U+FFFD in UTF-8).
-std::string FinishValue(Text value) {
+std::string FinishProfileValue(Text value, bool* cut) {
   const bool quoted =
       value.size() > 1 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0];
   if (quoted) value.remove_prefix(1);
   const bool dropLast = quoted && value.size() <= kProfileValueMax + 1;
+  if (cut) *cut = value.size() > kProfileValueMax + (dropLast ? 1 : 0);
   value = value.substr(0, kProfileValueMax);
   if (dropLast) value.remove_suffix(1);
   return Utf16ToUtf8(value);
 }
 
-}  // namespace
+bool ProfileLines::Next(ProfileLine& out) {
+  // Lines end at CR, LF or both; empty lines mean nothing to the reader.
+  while (pos_ < text_.size()) {
+    std::size_t end = text_.find_first_of(u"\r\n", pos_);
+    if (end == Text::npos) end = text_.size();
+    const Text line = Trim(text_.substr(pos_, end - pos_));
+    const std::size_t number = number_;
+    pos_ = end + 1;
+    if (end < text_.size()) {
+      ++number_;
+      if (text_[end] == u'\r' && pos_ < text_.size() && text_[pos_] == u'\n') ++pos_;
+    }
+    if (line.empty()) continue;
+
+    out = ProfileLine{};
+    out.Number = number;
+    out.Text = line;
+    if (line[0] == u'[') {
+      const std::size_t close = line.rfind(u']');
+      // No closing bracket: an ordinary line.
+      if (close != Text::npos) {
+        out.IsSection = true;
+        out.Name = CutAtNul(Trim(line.substr(1, close - 1)));
+        return true;
+      }
+    }
+    // A ';' line is an ordinary line too: Windows finds a key named ";name"
+    // like any other.
+    const std::size_t eq = line.find(u'=');
+    out.HasEquals = eq != Text::npos;
+    out.Name = CutAtNul(out.HasEquals ? TrimRight(line.substr(0, eq)) : line);
+    if (out.HasEquals) out.Value = CutAtNul(TrimLeft(line.substr(eq + 1)));
+    return true;
+  }
+  return false;
+}
 
 std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key) {
@@ -88,37 +128,20 @@ std::string LookupProfileValue(std::string_view bytes, std::string_view section,
   const Text wantKey = Trim(CutAtNul(keyText));
 
   const std::u16string content = DecodeProfileText(bytes);
-  const Text text = content;
   // The lines before the first header form a section with an empty name.
   bool inSection = wantSection.empty();
-  // One pass; lines end at CR, LF or both, and empty lines mean nothing,
-  // so CR LF needs no special case. A ';' line is an ordinary line: Windows
-  // finds a key named ";name" like any other.
-  for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t end = text.find_first_of(u"\r\n", pos);
-    if (end == Text::npos) end = text.size();
-    const Text line = Trim(text.substr(pos, end - pos));
-    pos = end + 1;
-    if (line.empty()) continue;
-
-    if (line[0] == u'[') {
-      const std::size_t close = line.rfind(u']');
-      if (close != Text::npos) {
-        // Only the first section of a name counts, so once past it we are done.
-        if (inSection) return {};
-        inSection = EqualNoCase(CutAtNul(Trim(line.substr(1, close - 1))), wantSection);
-        continue;
-      }
-      // No closing bracket: an ordinary line.
+  ProfileLines lines(content);
+  for (ProfileLine line; lines.Next(line);) {
+    if (line.IsSection) {
+      // Only the first section of a name counts, so once past it we are done.
+      if (inSection) return {};
+      inSection = EqualNoCase(line.Name, wantSection);
+      continue;
     }
-    if (!inSection) continue;
-
-    const std::size_t eq = line.find(u'=');
-    const Text name = eq == Text::npos ? line : TrimRight(line.substr(0, eq));
-    if (!EqualNoCase(CutAtNul(name), wantKey)) continue;
+    if (!inSection || !EqualNoCase(line.Name, wantKey)) continue;
     // A line without '=' is a key without a value, and it hides later ones.
-    if (eq == Text::npos) return {};
-    return FinishValue(CutAtNul(TrimLeft(line.substr(eq + 1))));
+    if (!line.HasEquals) return {};
+    return FinishProfileValue(line.Value);
   }
   return {};
 }

@@ -3,6 +3,7 @@
 // the raw bytes of a file. Portable, so it also runs on Windows to be compared
 // against the system's reader.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,34 @@ namespace platform {
 // Never throws except std::bad_alloc.
 std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key);
+
+// One non-empty line of decoded profile text, as the reader splits it.
+struct ProfileLine {
+  std::size_t Number = 0;  // 1-based; CR LF ends one line, so do a lone CR or LF
+  bool IsSection = false;  // "[name]" (text after the last ']' is ignored)
+  std::u16string_view Text;   // the line without surrounding blanks
+  std::u16string_view Name;   // section or key name, trimmed, cut at a NUL
+  bool HasEquals = false;     // key lines only
+  std::u16string_view Value;  // key lines: raw value (quotes kept), cut at a NUL
+};
+
+// Walks the lines of decoded text; Next() is false at the end.
+class ProfileLines {
+ public:
+  explicit ProfileLines(std::u16string_view text) : text_(text) {}
+  bool Next(ProfileLine& line);
+
+ private:
+  std::u16string_view text_;
+  std::size_t pos_ = 0;
+  std::size_t number_ = 1;
+};
+
+// Section and key names compare without regard to letter case.
+bool ProfileNamesEqual(std::u16string_view a, std::u16string_view b);
+
+// What the API hands back for a raw value: quotes dropped, cut to
+// kProfileValueMax units. Sets `cut` when the value did not fit.
+std::string FinishProfileValue(std::u16string_view raw, bool* cut = nullptr);
 
 }  // namespace platform

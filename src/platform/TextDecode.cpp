@@ -175,17 +175,42 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 
 }  // namespace
 
-std::u16string DecodeProfileText(std::string_view bytes) {
-  if (StartsWith(bytes, "\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
-  if (StartsWith(bytes, "\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) return DecodeUtf8AsWindows(bytes.substr(3));
+namespace {
+
+// Decodes into `out` when given one; detection alone otherwise.
+ProfileEncoding Decode(std::string_view bytes, std::u16string* out) {
+  std::u16string scratch;
+  std::u16string& text = out ? *out : scratch;
+  if (StartsWith(bytes, "\xFF\xFE")) {
+    if (out) text = DecodeUtf16(bytes.substr(2), false);
+    return ProfileEncoding::Utf16Le;
+  }
+  if (StartsWith(bytes, "\xFE\xFF")) {
+    if (out) text = DecodeUtf16(bytes.substr(2), true);
+    return ProfileEncoding::Utf16Be;
+  }
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    if (out) text = DecodeUtf8AsWindows(bytes.substr(3));
+    return ProfileEncoding::Utf8Bom;
+  }
   // Without a mark Windows reads the ANSI code page; UTF-8 is our extension.
-  std::u16string out;
-  if (DecodeUtf8(bytes, out, true)) return out;
+  if (DecodeUtf8(bytes, text, true)) return ProfileEncoding::Utf8;
   // Not UTF-8: an ANSI file written on Cyrillic Windows.
-  out.clear();
-  out.reserve(bytes.size());
-  for (char c : bytes) out.push_back(Cp1251ToUtf16(static_cast<unsigned char>(c)));
+  if (out) {
+    text.clear();
+    text.reserve(bytes.size());
+    for (char c : bytes) text.push_back(Cp1251ToUtf16(static_cast<unsigned char>(c)));
+  }
+  return ProfileEncoding::Cp1251;
+}
+
+}  // namespace
+
+ProfileEncoding DetectProfileEncoding(std::string_view bytes) { return Decode(bytes, nullptr); }
+
+std::u16string DecodeProfileText(std::string_view bytes) {
+  std::u16string out;
+  Decode(bytes, &out);
   return out;
 }
 

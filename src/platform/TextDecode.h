@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// How DecodeProfileText reads a file's bytes.
+enum class ProfileEncoding { Utf16Le, Utf16Be, Utf8Bom, Utf8, Cp1251 };
+ProfileEncoding DetectProfileEncoding(std::string_view bytes);
+
 // File content to UTF-16: UTF-16 LE/BE with a byte-order mark, UTF-8 with or
 // without one, otherwise Windows-1251.
 std::u16string DecodeProfileText(std::string_view bytes);

@@ -1,0 +1,20 @@
+#pragma once
+// The disc image (Linux): the author's folder as it is, plus the menu for
+// both systems and the files that start it, written by xorriso.
+
+#include <string>
+
+namespace disc {
+
+struct ImageOptions {
+  std::string Label;    // volume label; the caption when empty
+  std::string Payload;  // folder with the programs to add; see MakeImage
+};
+
+// Checks `dir` and refuses it when the check finds an error; otherwise
+// writes the ISO image `iso`. Everything to say (Russian, UTF-8) goes to
+// `messages`. Returns the exit status: 0 written, 2 refused or failed.
+int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions& options,
+              std::string& messages);
+
+}  // namespace disc

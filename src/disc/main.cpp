@@ -1,0 +1,102 @@
+// skddisc: the disc authors' console tool.
+//   skddisc check DISC [--json]
+//   skddisc image DISC OUT.iso [--label TEXT] [--payload DIR]   (Linux)
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "disc/DiscCheck.h"
+#ifndef _WIN32
+#include "disc/Image.h"
+#else
+#include <windows.h>
+
+#include "platform/win32/Wide.h"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "Использование:\n"
+    "  skddisc check ПАПКА_ДИСКА [--json]\n"
+#ifndef _WIN32
+    "  skddisc image ПАПКА_ДИСКА ОБРАЗ.iso [--label МЕТКА] [--payload ПАПКА]\n"
+#endif
+    ;
+
+// UTF-8 out. A Windows console gets UTF-16 (its code page may be anything);
+// a pipe or a file gets the bytes as they are.
+void Print(const std::string& text, bool error = false) {
+#ifdef _WIN32
+  const HANDLE h = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode;
+  if (h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) {
+    const std::wstring wide = platform::Wide(text);
+    DWORD written;
+    WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+#endif
+  std::FILE* f = error ? stderr : stdout;
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fflush(f);
+}
+
+int Run(const std::vector<std::string>& args) {
+  std::vector<std::string> plain;
+  bool json = false;
+  std::string label, payload;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--json") {
+      json = true;
+    } else if ((a == "--label" || a == "--payload") && i + 1 < args.size()) {
+      (a == "--label" ? label : payload) = args[++i];
+    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      Print("Неизвестный параметр: " + a + "\n" + kUsage, true);
+      return 2;
+    } else {
+      plain.push_back(a);
+    }
+  }
+  if (plain.size() == 2 && plain[0] == "check") {
+    const disc::Report report = disc::CheckDisc(plain[1]);
+    Print(json ? disc::FormatJson(report) : disc::FormatText(report));
+    return report.ExitStatus();
+  }
+#ifndef _WIN32
+  if (plain.size() == 3 && plain[0] == "image") {
+    std::string messages;
+    const int status = disc::MakeImage(plain[1], plain[2], {label, payload}, messages);
+    Print(messages, status != 0);
+    return status;
+  }
+#endif
+  Print(kUsage, true);
+  return 2;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(platform::Narrow(argv[i]));
+  try {
+    return Run(args);
+  } catch (...) {
+    Print("Не хватило памяти.\n", true);
+    return 2;
+  }
+}
+#else
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (...) {
+    Print("Не хватило памяти.\n", true);
+    return 2;
+  }
+}
+#endif
