@@ -173,11 +173,9 @@ fi
 
 if wants windows; then
   exe=$root/build/mingw/src/app/skdsetup.exe
-  if [[ ! -e $exe ]]; then
-    say "no $exe: building it (mingw preset)"
-    { cmake --preset mingw >/dev/null && cmake --build --preset mingw --target skdsetup >&2; } ||
-      die "cannot build skdsetup.exe"
-  fi
+  # Always brought up to date: a stale exe would measure old code.
+  { cmake --preset mingw >/dev/null && cmake --build --preset mingw --target skdsetup >&2; } ||
+    die "cannot build skdsetup.exe"
   # A copy: the build may be remade while this runs.
   cp "$exe" "$stage/skdsetup.exe"
   say "skdsetup.exe: $(stat -c '%s bytes, built %y' "$exe")"

@@ -264,8 +264,11 @@ class Checker {
     }
     section_ = {};
     std::string message = "Раздел [" + name + "] меню не знает";
-    if (const auto near = Nearest(name, names)) message += "; может быть, [" + *near + "]?";
-    Add(Severity::Warning, n, "unknown-section", message + ".");
+    if (const auto near = Nearest(name, names))
+      message += "; может быть, [" + *near + "]?";
+    else
+      message += ".";
+    Add(Severity::Warning, n, "unknown-section", message);
   }
 
   void KeyLine(const ProfileLine& line, const KnownSection* known) {
@@ -305,8 +308,10 @@ class Checker {
     if (const auto near = Nearest(name, known.Keys))
       message += "; может быть, " + Quoted(*near) + "?";
     else if (const char* home = SectionOfKey(name))
-      message += "; он читается в разделе [" + std::string(home) + "]";
-    Add(Severity::Warning, n, "unknown-key", message + ".");
+      message += "; он читается в разделе [" + std::string(home) + "].";
+    else
+      message += ".";
+    Add(Severity::Warning, n, "unknown-key", message);
   }
 
   static const char* SectionOfKey(const std::string& name) {
