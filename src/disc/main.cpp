@@ -1,4 +1,5 @@
 // skddisc: the disc authors' console tool.
+//   skddisc --version
 //   skddisc check DISC [--json]
 //   skddisc image DISC OUT.iso [--label TEXT] [--payload DIR]   (Linux)
 
@@ -49,6 +50,10 @@ int Run(const std::vector<std::string>& args) {
   std::string label, payload;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--version") {
+      Print(std::string("skddisc ") + SKD_VERSION + "\n");
+      return 0;
+    }
     if (a == "--json") {
       json = true;
     } else if ((a == "--label" || a == "--payload") && i + 1 < args.size()) {
