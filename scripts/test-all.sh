@@ -48,9 +48,19 @@ fuzz() {
   return "$rc"
 }
 
+# The disc image of the sample disc, with the payload it needs, and both
+# menus run from the image's files (the Linux one without the system's Qt,
+# the Windows one under Wine from a drive root).
+disc_image() {
+  scripts/deps.sh wine64 wine32:i386 fonts-wine locales && scripts/payload.sh &&
+    bash tests/disc/image.sh build/payload/linux/src/disc/skddisc build/payload/out \
+      build/payload/screenshots && echo "disc image: tests passed"
+}
+
 lane default build_and_test default
 lane asan build_and_test asan
 lane wine scripts/test-wine.sh
+lane disc disc_image
 lane bench scripts/bench.sh --quick
 lane fuzz fuzz
 

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -87,11 +86,19 @@ std::string Parent(const std::string& path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes, mode_t mode) {
+// Dated like `like`: made from it, they change when it does, and two images
+// of one folder can be alike byte for byte (SOURCE_DATE_EPOCH).
+bool WriteFile(const std::string& path, const std::string& bytes, mode_t mode,
+               const std::string& like) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
   if (fd < 0) return false;
   bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   ok = fchmod(fd, mode) == 0 && ok;
+  struct stat st{};
+  if (stat(like.c_str(), &st) == 0) {
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    futimens(fd, times);
+  }
   return close(fd) == 0 && ok;
 }
 
@@ -146,8 +153,8 @@ struct Scratch {
   }
 };
 
-// Runs xorriso with `args` (no shell); its output, the warnings and errors
-// only, goes to `output`. Returns the wait status, or -1 with errno.
+// Runs xorriso with `args` (no shell); what it says goes to `output`.
+// Returns the wait status, or -1 with errno.
 int RunXorriso(const std::vector<std::string>& args, std::string& output) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -215,6 +222,26 @@ std::string Warnings(const std::string& output) {
   return kept;
 }
 
+// Joliet holds 103 UTF-16 units of a name and none of * / : ; ? \, so
+// Windows would show such a name cut or changed. Links are not followed.
+void NoteJolietNames(const std::string& dir, const std::string& shown, std::string& messages) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string path = dir + "/" + name;
+    const std::string rel = shown.empty() ? name : shown + "/" + name;
+    if (platform::Utf8ToUtf16(name).size() > 103)
+      messages += "Имя длиннее 103 знаков, Windows покажет его укороченным: " + rel + "\n";
+    else if (name.find_first_of("*:;?\\") != std::string::npos)
+      messages += "Знаки * : ; ? \\ Windows покажет в имени как _: " + rel + "\n";
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) NoteJolietNames(path, rel, messages);
+  }
+  closedir(d);
+}
+
 std::string PayloadFolder(const ImageOptions& options) {
   if (!options.Payload.empty()) return options.Payload;
   if (const char* env = std::getenv("SKD_PAYLOAD"); env && *env) return env;
@@ -270,6 +297,8 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     if (!kept) adding.push_back(&a);
   }
 
+  NoteJolietNames(dir, "", messages);
+
   const std::string payload = PayloadFolder(options);
   for (const Added* a : adding) {
     if (!a->FromPayload) continue;
@@ -312,7 +341,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   std::vector<std::string> args = {"xorriso", "-no_rc", "-report_about", "WARNING",
                                    "-local_charset", "UTF-8", "-outdev", "stdio:" + part,
                                    "-joliet", "on", "-compliance",
-                                   "joliet_long_names:joliet_long_paths:joliet_utf16"};
+                                   "iso_9660_level=3:joliet_long_names:joliet_long_paths:joliet_utf16"};
   if (!label.empty()) args.insert(args.end(), {"-volid", label});
   args.insert(args.end(), {"-map", dir, "/"});
   for (const Added* a : adding) {
@@ -321,9 +350,10 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
       source = payload + "/" + a->Name;
     } else {
       source = made + "/" + a->Name;
+      const std::string ini = dir + "/setup.ini";
       const bool ok = std::strcmp(a->Name, "autorun.inf") == 0
-                          ? WriteFile(source, AutorunInf(report.Caption), 0644)
-                          : WriteFile(source, kAutorunSh, 0755);
+                          ? WriteFile(source, AutorunInf(report.Caption), 0644, ini)
+                          : WriteFile(source, kAutorunSh, 0755, ini);
       if (!ok) {
         messages += "Не удалось записать " + source + "\n" + kNotWritten;
         return 2;
@@ -332,7 +362,8 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     args.insert(args.end(), {"-map", source, std::string("/") + a->Name});
   }
   // As mkisofs -r: owned by root, readable by all, written by none, and run
-  // by all where anyone could run it.
+  // by all where anyone could run it. Level 3 takes files over 4 GiB; the
+  // names people see are the Joliet and Rock Ridge ones.
   args.insert(args.end(), {"-find", "/", "-exec", "mkisofs_r", "--", "-end"});
 
   std::string output;

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Builds the programs `skddisc image` adds to a disc and lays them out as its
+# payload folder:
+#   skdsetup       the Linux menu; it finds its libraries in linux/ (DT_RPATH)
+#   qt.conf        points Qt's plugins into linux/plugins
+#   linux/         the Qt libraries and what they need beyond a desktop's own
+#   skdsetup.exe   the 32-bit Windows menu
+# Usage: scripts/payload.sh [OUT_DIR]   (default build/payload/out)
+# The builds go to build/payload/linux and build/payload/mingw; the skddisc
+# built there finds the payload as payload/ beside it (a link to OUT_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+out=${1:-build/payload/out}
+
+scripts/deps.sh xorriso patchelf g++-mingw-w64-i686-posix
+
+cmake --preset release -B build/payload/linux >/dev/null
+cmake --build build/payload/linux --target skdsetup skddisc
+cmake --preset mingw -B build/payload/mingw >/dev/null
+cmake --build build/payload/mingw --target skdsetup
+
+plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS)
+exe=$root/build/payload/linux/src/app/skdsetup
+# xcb is the one platform: on Wayland the menu runs through XWayland. The
+# compose input context gives dead keys and compose sequences.
+roots=("$exe" "$plugins/platforms/libqxcb.so"
+  "$plugins/platforminputcontexts/libcomposeplatforminputcontextplugin.so")
+
+# What every desktop Linux has, and what must be the machine's own, stays
+# out of the bundle:
+# - the C library and its loader, libgcc_s, libstdc++: bound to the system's
+#   loader, and the desktop's libraries expect the system's copies;
+# - OpenGL/EGL and the driver stack: must match the machine's graphics driver;
+# - the X client core, the font stack (fontconfig reads the system's
+#   configuration), GLib, D-Bus, systemd and the compression libraries: the
+#   desktop and the graphics driver load them too, and one process holds only
+#   one copy of a library, so an older one of ours would break theirs.
+# Their own needs come with them and are not followed.
+base='^(ld-linux.*|libc|libm|libdl|libpthread|librt|libresolv|libutil|libanl|libmvec|libcrypt'
+base+='|libgcc_s|libstdc\+\+'
+base+='|libGL|libGLX|libEGL|libOpenGL|libGLESv[12].*|libGLdispatch|libglapi|libgbm|libdrm|libvulkan'
+base+='|libX11|libX11-xcb|libxcb|libXau|libXdmcp|libXext|libXrender|libICE|libSM'
+base+='|libfontconfig|libfreetype|libharfbuzz|libpng16|libexpat|libglib-2\.0|libgthread-2\.0'
+base+='|libdbus-1|libsystemd|libz|libzstd|liblzma|libbz2)\.so(\.[0-9]+)*$'
+
+# Laid out beside the old one and swapped in whole.
+mkdir -p "$(dirname "$out")"
+new=$(mktemp -d "$(dirname "$out")/.payload.XXXXXX")
+trap 'rm -rf "$new"' EXIT
+lib=$new/linux
+mkdir -p "$lib/plugins/platforms" "$lib/plugins/platforminputcontexts"
+
+# Where the system finds each library, by soname.
+declare -A where
+for r in "${roots[@]}"; do
+  while read -r name _ path _; do
+    [[ $path == /* ]] && where[$name]=$path
+  done < <(ldd "$r")
+done
+
+needs() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; }
+
+# The needs of the roots, and of what is bundled, not of the base.
+declare -A taken
+queue=("${roots[@]}")
+while ((${#queue[@]})); do
+  obj=${queue[0]}
+  queue=("${queue[@]:1}")
+  for name in $(needs "$obj"); do
+    [[ -n ${taken[$name]:-} || $name =~ $base ]] && continue
+    [[ -n ${where[$name]:-} ]] || { echo "payload: $name (needed by $obj) not found" >&2; exit 1; }
+    taken[$name]=1
+    cp -L "${where[$name]}" "$lib/$name"
+    queue+=("${where[$name]}")
+  done
+done
+
+cp "$exe" "$new/skdsetup"
+cp "$plugins/platforms/libqxcb.so" "$lib/plugins/platforms/"
+cp "$plugins/platforminputcontexts/libcomposeplatforminputcontextplugin.so" \
+  "$lib/plugins/platforminputcontexts/"
+# DT_RPATH rather than DT_RUNPATH: it is searched before LD_LIBRARY_PATH, and
+# for the needs of libraries and plugins too. Each library also carries its
+# own, so that ldd on any one of them shows the bundle.
+# shellcheck disable=SC2016 # the loader's, not the shell's
+origin='$ORIGIN'
+patchelf --force-rpath --set-rpath "$origin/linux" "$new/skdsetup"
+for f in "$lib"/*.so*; do
+  if [[ -n $(needs "$f") ]]; then patchelf --force-rpath --set-rpath "$origin" "$f"; fi
+done
+for f in "$lib"/plugins/*/*.so; do
+  patchelf --force-rpath --set-rpath "$origin/../.." "$f"
+done
+# Qt reads qt.conf beside the program; its paths are relative to it.
+printf '[Paths]\nPrefix = linux\nPlugins = plugins\n' >"$new/qt.conf"
+cp build/payload/mingw/src/app/skdsetup.exe "$new/"
+
+rm -rf "$out"
+mv "$new" "$out"
+trap - EXIT
+chmod 755 "$out"
+ln -sfn "$(realpath "$out")" build/payload/linux/src/disc/payload
+echo "payload: $out ($(du -sh "$out" | cut -f1), ${#taken[@]} libraries)"
