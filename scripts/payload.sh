@@ -7,7 +7,7 @@
 #   skdsetup.exe   the 32-bit Windows menu
 # Usage: scripts/payload.sh [OUT_DIR]   (default build/payload/out)
 # The builds go to build/payload/linux and build/payload/mingw; the skddisc
-# built there finds the payload as payload/ beside it (a link to OUT_DIR).
+# built there finds the default payload as payload/ beside it (a link).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,7 +18,7 @@ scripts/deps.sh xorriso patchelf g++-mingw-w64-i686-posix
 cmake --preset release -B build/payload/linux >/dev/null
 cmake --build build/payload/linux --target skdsetup skddisc
 cmake --preset mingw -B build/payload/mingw >/dev/null
-cmake --build build/payload/mingw --target skdsetup
+cmake --build build/payload/mingw --target skdsetup skddisc
 
 plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS)
 exe=$root/build/payload/linux/src/app/skdsetup
@@ -100,5 +100,5 @@ rm -rf "$out"
 mv "$new" "$out"
 trap - EXIT
 chmod 755 "$out"
-ln -sfn "$(realpath "$out")" build/payload/linux/src/disc/payload
+[[ $out == build/payload/out ]] && ln -sfn "$(realpath "$out")" build/payload/linux/src/disc/payload
 echo "payload: $out ($(du -sh "$out" | cut -f1), ${#taken[@]} libraries)"

@@ -57,10 +57,17 @@ disc_image() {
       build/payload/screenshots && echo "disc image: tests passed"
 }
 
+# Two clean clones built into release files alike byte for byte, a signed
+# release verified, the versions read back.
+release_files() {
+  bash tests/release/release.sh build/payload/screenshots
+}
+
 lane default build_and_test default
 lane asan build_and_test asan
 lane wine scripts/test-wine.sh
 lane disc disc_image
+lane release release_files
 lane bench scripts/bench.sh --quick
 lane fuzz fuzz
 

@@ -52,6 +52,7 @@ constexpr const char* kAutorunSh =
     "exec \"$dir/skdsetup\" \"$@\"\n";
 
 constexpr const char* kNotWritten = "Образ не записан.\n";
+constexpr const char* kPasswordFile = "password";
 
 bool SameNameIgnoringCase(const std::string& a, const char* b) {
   if (a.size() != std::strlen(b)) return false;
@@ -146,6 +147,7 @@ struct Scratch {
     if (Path.empty()) return;
     if (Folder) {
       for (const Added& a : kAdded) unlink((Path + "/" + a.Name).c_str());
+      unlink((Path + "/" + kPasswordFile).c_str());
       rmdir(Path.c_str());
     } else {
       unlink(Path.c_str());
@@ -153,9 +155,9 @@ struct Scratch {
   }
 };
 
-// Runs xorriso with `args` (no shell); what it says goes to `output`.
+// Runs a program with `args` (no shell); what it says goes to `output`.
 // Returns the wait status, or -1 with errno.
-int RunXorriso(const std::vector<std::string>& args, std::string& output) {
+int RunProgram(const std::vector<std::string>& args, std::string& output) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -240,6 +242,41 @@ void NoteJolietNames(const std::string& dir, const std::string& shown, std::stri
     if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) NoteJolietNames(path, rel, messages);
   }
   closedir(d);
+}
+
+// Signs `in` into `out` with the certificate; false with the reason in
+// `messages`. The password goes to osslsigncode in a file of the private
+// scratch folder, never on a command line.
+bool Sign(const std::string& cert, const std::string& in, const std::string& out,
+          const std::string& scratch, std::string& messages) {
+  std::string passwordFile;
+  if (const char* file = std::getenv("SKD_SIGN_PASSWORD_FILE"); file && *file) {
+    passwordFile = file;
+  } else if (const char* password = std::getenv("SKD_SIGN_PASSWORD")) {
+    passwordFile = scratch + "/" + kPasswordFile;
+    if (!WriteFile(passwordFile, password, 0600, "")) {
+      messages += "Не удалось передать пароль сертификата.\n";
+      return false;
+    }
+  } else {
+    messages += "Нет пароля сертификата: задайте SKD_SIGN_PASSWORD_FILE или SKD_SIGN_PASSWORD.\n";
+    return false;
+  }
+  std::vector<std::string> args = {"osslsigncode", "sign", "-pkcs12", cert, "-readpass",
+                                   passwordFile, "-h", "sha256", "-n", "skdsetup",
+                                   "-in", in, "-out", out};
+  if (const char* url = std::getenv("SKD_TIMESTAMP_URL"); url && *url)
+    args.insert(args.end() - 4, {"-ts", url});
+  std::string output;
+  const int status = RunProgram(args, output);
+  if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    messages += LastLines(output, 10);
+    messages += status < 0 && errno == ENOENT
+                    ? "Не найдена программа osslsigncode (пакет osslsigncode).\n"
+                    : "Не удалось подписать " + in + ".\n";
+    return false;
+  }
+  return true;
 }
 
 std::string PayloadFolder(const ImageOptions& options) {
@@ -346,7 +383,13 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   args.insert(args.end(), {"-map", dir, "/"});
   for (const Added* a : adding) {
     std::string source;
-    if (a->FromPayload) {
+    if (a->FromPayload && !options.Cert.empty() && std::strcmp(a->Name, "skdsetup.exe") == 0) {
+      source = made + "/" + a->Name;
+      if (!Sign(options.Cert, payload + "/" + a->Name, source, made, messages)) {
+        messages += kNotWritten;
+        return 2;
+      }
+    } else if (a->FromPayload) {
       source = payload + "/" + a->Name;
     } else {
       source = made + "/" + a->Name;
@@ -365,9 +408,14 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   // by all where anyone could run it. Level 3 takes files over 4 GiB; the
   // names people see are the Joliet and Rock Ridge ones.
   args.insert(args.end(), {"-find", "/", "-exec", "mkisofs_r", "--", "-end"});
+  // A reproducible build asks for one date everywhere, whenever the files
+  // were checked out or built (xorriso takes the volume's dates from it too).
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+      epoch && *epoch && std::strspn(epoch, "0123456789") == std::strlen(epoch))
+    args.insert(args.end(), {"-alter_date_r", "b", std::string("=") + epoch, "/", "--"});
 
   std::string output;
-  const int status = RunXorriso(args, output);
+  const int status = RunProgram(args, output);
   if (status < 0) {
     messages += errno == ENOENT ? std::string("Не найдена программа xorriso (пакет xorriso).\n")
                                 : "Не удалось запустить xorriso: " +

@@ -9,6 +9,10 @@ namespace disc {
 struct ImageOptions {
   std::string Label;    // volume label; the caption when empty
   std::string Payload;  // folder with the programs to add; see MakeImage
+  // A PKCS#12 file to sign the Windows menu with (osslsigncode). Its password
+  // comes from SKD_SIGN_PASSWORD_FILE or SKD_SIGN_PASSWORD, never from the
+  // command line; SKD_TIMESTAMP_URL names a timestamp server, if any.
+  std::string Cert;
 };
 
 // Checks `dir` and refuses it when the check finds an error; otherwise

@@ -1,7 +1,7 @@
 // skddisc: the disc authors' console tool.
 //   skddisc --version
 //   skddisc check DISC [--json]
-//   skddisc image DISC OUT.iso [--label TEXT] [--payload DIR]   (Linux)
+//   skddisc image DISC OUT.iso [--label TEXT] [--payload DIR] [--cert FILE.p12]   (Linux)
 
 #include <cstdio>
 #include <string>
@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "  skddisc check ПАПКА_ДИСКА [--json]\n"
 #ifndef _WIN32
     "  skddisc image ПАПКА_ДИСКА ОБРАЗ.iso [--label МЕТКА] [--payload ПАПКА]\n"
+    "                [--cert ФАЙЛ.p12]   (пароль: SKD_SIGN_PASSWORD_FILE или SKD_SIGN_PASSWORD)\n"
 #endif
     ;
 
@@ -47,7 +48,7 @@ void Print(const std::string& text, bool error = false) {
 int Run(const std::vector<std::string>& args) {
   std::vector<std::string> plain;
   bool json = false;
-  std::string label, payload;
+  std::string label, payload, cert;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--version") {
@@ -56,8 +57,8 @@ int Run(const std::vector<std::string>& args) {
     }
     if (a == "--json") {
       json = true;
-    } else if ((a == "--label" || a == "--payload") && i + 1 < args.size()) {
-      (a == "--label" ? label : payload) = args[++i];
+    } else if ((a == "--label" || a == "--payload" || a == "--cert") && i + 1 < args.size()) {
+      (a == "--label" ? label : a == "--payload" ? payload : cert) = args[++i];
     } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
       Print("Неизвестный параметр: " + a + "\n" + kUsage, true);
       return 2;
@@ -73,7 +74,7 @@ int Run(const std::vector<std::string>& args) {
 #ifndef _WIN32
   if (plain.size() == 3 && plain[0] == "image") {
     std::string messages;
-    const int status = disc::MakeImage(plain[1], plain[2], {label, payload}, messages);
+    const int status = disc::MakeImage(plain[1], plain[2], {label, payload, cert}, messages);
     Print(messages, status != 0);
     return status;
   }
