@@ -404,15 +404,15 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     }
     args.insert(args.end(), {"-map", source, std::string("/") + a->Name});
   }
-  // As mkisofs -r: owned by root, readable by all, written by none, and run
-  // by all where anyone could run it. Level 3 takes files over 4 GiB; the
-  // names people see are the Joliet and Rock Ridge ones.
-  args.insert(args.end(), {"-find", "/", "-exec", "mkisofs_r", "--", "-end"});
   // A reproducible build asks for one date everywhere, whenever the files
   // were checked out or built (xorriso takes the volume's dates from it too).
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
       epoch && *epoch && std::strspn(epoch, "0123456789") == std::strlen(epoch))
     args.insert(args.end(), {"-alter_date_r", "b", std::string("=") + epoch, "/", "--"});
+  // As mkisofs -r: owned by root, readable by all, written by none, and run
+  // by all where anyone could run it. Level 3 takes files over 4 GiB; the
+  // names people see are the Joliet and Rock Ridge ones.
+  args.insert(args.end(), {"-find", "/", "-exec", "mkisofs_r", "--", "-end"});  // -end: write, and stop reading commands
 
   std::string output;
   const int status = RunProgram(args, output);
