@@ -31,8 +31,8 @@ inline constexpr int kTimer1Interval = 1000;
 
 struct TMenuItem {
   const char* Name;
-  int Tag;
-  const char* Caption;  // null: a separator
+  int Tag = 0;
+  const char* Caption = nullptr;  // null: a separator
 };
 std::span<const TMenuItem> AddPrgPopupMenu();
 
