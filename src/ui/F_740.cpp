@@ -54,3 +54,9 @@ constexpr TFormLayout kLayout{.Name = "About740Form",
 const TFormLayout& About740Layout() { return kLayout; }
 
 }  // namespace ui
+
+bool dialogs::IDialogs::RunAbout740Form() {
+  TModalFormRequest request;
+  request.Layout = &ui::About740Layout();
+  return RunModalForm(request).Created;
+}

@@ -56,6 +56,13 @@ constexpr TFormLayout kMainLayout{
     .Controls = kMainControls,
 };
 
+// The buttons of the shipped layout; the other commands have none.
+constexpr TMainCommand kMainCommands[] = {
+    {SoftSetupRXSB, &TSKDSetupForm::SoftSetupRXSBClick},
+    {ViewRxSB, &TSKDSetupForm::ViewRxSBClick},
+    {DocRxSB, &TSKDSetupForm::DocRxSBClick},
+};
+
 constexpr TMenuItem kAddPrgPopupMenu[] = {
     {.Name = "mnuAdd_APB", .Tag = 1,
      .Caption = "Установить сервер поддержки глобального AntiPassBack"},
@@ -72,6 +79,8 @@ constexpr TMenuItem kAddPrgPopupMenu[] = {
 }  // namespace
 
 const TFormLayout& MainLayout() { return kMainLayout; }
+
+std::span<const TMainCommand> MainCommands() { return kMainCommands; }
 
 std::span<const TMenuItem> AddPrgPopupMenu() { return kAddPrgPopupMenu; }
 

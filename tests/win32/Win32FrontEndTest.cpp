@@ -1116,8 +1116,7 @@ TEST_F(Win32FrontEnd, FormsByKeysAlone) {
   for (const TKeyForm& k : KeyForms()) {
     Win32Form form(k.Layout());
     SCOPED_TRACE(form.Layout().Name);
-    for (const TControlRow& row : form.Layout().Controls)
-      form.OnClick[row.Id] = [&form, id = row.Id] { form.EndModal(kClicked + id); };
+    form.OnClick = [&form](int id) { form.EndModal(kClicked + id); };
     const auto idOf = [&](HWND h) {
       for (const TControlRow& row : form.Layout().Controls)
         if (h && form.ControlHandle(row.Id) == h) return row.Id;

@@ -122,10 +122,15 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         w = label;
         break;
       }
-      case ControlKind::FlatImageButton:
-        w = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
-        w->setGeometry(row.Left, row.Top, row.Width, row.Height);
+      case ControlKind::FlatImageButton: {
+        auto* button = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
+        button->setGeometry(row.Left, row.Top, row.Width, row.Height);
+        connect(button, &QAbstractButton::clicked, this, [this, id = row.Id] {
+          if (OnClick) OnClick(id);
+        });
+        w = button;
         break;
+      }
       case ControlKind::Picture:
         w = new PictureBox(QString::fromUtf8(row.Picture), parent);
         w->move(row.Left, row.Top);

@@ -36,7 +36,8 @@ class QtForm : public QWidget, public IFormView {
   void EndModal(int result);
   // Id of the checked radio button, or -1.
   int CheckedRadio() const;
-  // Push buttons without a modal result report their clicks here.
+  // Flat buttons and push buttons without a modal result report their
+  // clicks here.
   std::function<void(int control)> OnClick;
   // F1 while shown modally, with the window's help context.
   std::function<void(std::int32_t helpContext)> OnHelp;

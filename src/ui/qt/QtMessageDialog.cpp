@@ -13,7 +13,6 @@
 
 #include "help/Help.h"
 #include "ui/Application.h"
-#include "ui/F_740.h"
 #include "ui/qt/QtForm.h"
 
 namespace ui::qt {
@@ -184,12 +183,6 @@ int QtDialogs::ShowMessageDialog(const TMessageDialogRequest& request) {
   QtMessageDialog dialog(BuildMessageDialog(request, metrics, Application.Title));
   dialog.setWindowModality(Qt::ApplicationModal);
   return dialog.exec();
-}
-
-bool QtDialogs::RunAbout740Form() {
-  QtForm form(About740Layout());
-  form.ShowModal();
-  return true;
 }
 
 TModalFormResult QtDialogs::RunModalForm(const TModalFormRequest& request) {

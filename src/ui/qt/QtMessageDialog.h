@@ -51,7 +51,6 @@ class QtMessageDialog : public QDialog {
 class QtDialogs : public dialogs::IDialogs {
  public:
   int ShowMessageDialog(const dialogs::TMessageDialogRequest& request) override;
-  bool RunAbout740Form() override;
   dialogs::TModalFormResult RunModalForm(const dialogs::TModalFormRequest& request) override;
   void ShowToolkitError(const std::string& title, const std::string& text,
                         const std::string& button) override;

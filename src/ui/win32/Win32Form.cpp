@@ -764,10 +764,7 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         pressed_ = nullptr;
         ReleaseCapture();
         Invalidate(*c);
-        if (ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) == c) {
-          auto it = OnClick.find(c->Row->Id);
-          if (it != OnClick.end() && it->second) it->second();
-        }
+        if (ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) == c && OnClick) OnClick(c->Row->Id);
         return 0;
       }
       break;
@@ -813,9 +810,8 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         const Control* c = Find(id);
         if (c && c->Row->ModalResult) {
           EndModal(c->Row->ModalResult);
-        } else if (c && c->Row->Kind == ControlKind::PushButton) {
-          auto it = OnClick.find(id);
-          if (it != OnClick.end() && it->second) it->second();
+        } else if (c && c->Row->Kind == ControlKind::PushButton && OnClick) {
+          OnClick(id);
         }
       }
       return 0;

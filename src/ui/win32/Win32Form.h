@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,8 +71,9 @@ class Win32Form : public IFormView {
   void SetCursor(TCursor cursor) override;
   void RequestClose() override;
 
-  // The form's click handlers, by control id.
-  std::map<int, std::function<void()>> OnClick;
+  // Flat buttons and push buttons without a modal result report their
+  // clicks here.
+  std::function<void(int control)> OnClick;
   // F1 while shown modally, with the window's help context.
   std::function<void(std::int32_t helpContext)> OnHelp;
 

@@ -44,9 +44,7 @@ Win32MainWindow::Win32MainWindow(dialogs::IDialogs& dialogs)
 void Win32MainWindow::Attach(TSKDSetupForm& form) {
   form_ = &form;
   timer1_.OnTick = [&form] { form.Timer1Timer(); };
-  OnClick[SoftSetupRXSB] = [&form] { form.Perform(&TSKDSetupForm::SoftSetupRXSBClick); };
-  OnClick[ViewRxSB] = [&form] { form.Perform(&TSKDSetupForm::ViewRxSBClick); };
-  OnClick[DocRxSB] = [&form] { form.Perform(&TSKDSetupForm::DocRxSBClick); };
+  OnClick = [&form](int control) { form.Click(control); };
 }
 
 void Win32MainWindow::Show(int showCommand) {
@@ -58,8 +56,7 @@ void Win32MainWindow::Show(int showCommand) {
 bool Win32MainWindow::HandleKey(const MSG& m) {
   if (m.message != WM_KEYDOWN || m.wParam != VK_F1 || !form_) return false;
   if (m.hwnd != Handle() && !IsChild(Handle(), m.hwnd)) return false;
-  bool callHelp = true;
-  form_->FormHelp(HELP_CONTEXT, Layout().HelpContext, callHelp);
+  form_->HelpKey();
   return true;
 }
 
@@ -68,15 +65,9 @@ LRESULT Win32MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       if (wp == kTimer1Id && timer1_.OnTick) timer1_.OnTick();
       return 0;
-    case WM_CLOSE: {
-      bool canClose = true;
-      if (form_ && !Application.Terminated) form_->FormCloseQuery(canClose);
-      if (canClose) {
-        if (form_) form_->FormClose();
-        PostQuitMessage(0);
-      }
+    case WM_CLOSE:
+      if (!form_ || form_->CloseQuery()) PostQuitMessage(0);
       return 0;
-    }
   }
   return Win32Form::WndProc(msg, wp, lp);
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "ui/Application.h"
-#include "ui/F_740.h"
 #include "ui/win32/Win32Form.h"
 #include "ui/win32/Win32Style.h"
 #include "ui/win32/Win32Util.h"
@@ -439,21 +438,12 @@ int Win32Dialogs::ShowMessageDialog(const TMessageDialogRequest& request) {
   return RunMessageDialog(layoutFor, MainWindow);
 }
 
-bool Win32Dialogs::RunAbout740Form() {
-  Win32Form form(About740Layout());
-  if (!form.Handle()) return false;
-  form.ShowModal();
-  return true;
-}
-
 TModalFormResult Win32Dialogs::RunModalForm(const TModalFormRequest& request) {
   TModalFormResult r;
   Win32Form form(*request.Layout);
   if (!form.Handle()) return r;
   for (const auto& [id, text] : request.Texts) form.SetText(id, text);
-  if (request.OnClick)
-    for (const TControlRow& row : request.Layout->Controls)
-      form.OnClick[row.Id] = [&request, id = row.Id] { request.OnClick(id); };
+  form.OnClick = request.OnClick;
   form.OnHelp = request.OnHelp;
   r.Created = true;
   r.ModalResult = form.ShowModal();
