@@ -18,17 +18,17 @@
 #include <functional>
 
 #include "config/Common.h"
+#include "frontend/qt/QtControls.h"
+#include "frontend/qt/QtInfoForm.h"
+#include "frontend/qt/QtMainWindow.h"
+#include "frontend/qt/QtMessageDialog.h"
+#include "frontend/qt/QtStyle.h"
 #include "help/Help.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
 #include "ui/F_FBInstallHelp.h"
 #include "ui/F_SelSrv.h"
 #include "ui/F_Ver.h"
-#include "ui/qt/QtControls.h"
-#include "ui/qt/QtInfoForm.h"
-#include "ui/qt/QtMainWindow.h"
-#include "ui/qt/QtMessageDialog.h"
-#include "ui/qt/QtStyle.h"
 #include "../KeyboardForms.h"
 
 using namespace ui;

@@ -12,19 +12,19 @@
 #include <vector>
 
 #include "config/Common.h"
+#include "frontend/win32/PictureDecode.h"
+#include "frontend/win32/Win32FrontEnd.h"
+#include "frontend/win32/Win32InfoForm.h"
+#include "frontend/win32/Win32Style.h"
+#include "frontend/win32/Win32Util.h"
+#include "help/Help.h"
 #include "platform/TextDecode.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
-#include "help/Help.h"
 #include "ui/F_FBInstallHelp.h"
 #include "ui/F_SelSrv.h"
 #include "ui/F_Ver.h"
 #include "ui/Main.h"
-#include "ui/win32/PictureDecode.h"
-#include "ui/win32/Win32FrontEnd.h"
-#include "ui/win32/Win32InfoForm.h"
-#include "ui/win32/Win32Style.h"
-#include "ui/win32/Win32Util.h"
 #include "../KeyboardForms.h"
 
 using namespace ui;

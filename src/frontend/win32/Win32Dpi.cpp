@@ -1,4 +1,4 @@
-#include "ui/win32/Win32Dpi.h"
+#include "frontend/win32/Win32Dpi.h"
 
 #include <initializer_list>
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "app/Startup.h"
-#include "ui/win32/Win32FrontEnd.h"
+#include "frontend/win32/Win32FrontEnd.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   ui::win32::Win32FrontEnd frontEnd(showCommand);

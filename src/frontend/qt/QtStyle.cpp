@@ -1,4 +1,4 @@
-#include "ui/qt/QtStyle.h"
+#include "frontend/qt/QtStyle.h"
 
 #include <QApplication>
 #include <QFile>

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "app/Startup.h"
-#include "ui/win32/Win32Form.h"
-#include "ui/win32/Win32MessageDialog.h"
+#include "frontend/win32/Win32Form.h"
+#include "frontend/win32/Win32MessageDialog.h"
 
 namespace ui::win32 {
 

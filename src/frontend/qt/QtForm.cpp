@@ -1,4 +1,4 @@
-#include "ui/qt/QtForm.h"
+#include "frontend/qt/QtForm.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -16,8 +16,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/qt/QtControls.h"
-#include "ui/qt/QtStyle.h"
+#include "frontend/qt/QtControls.h"
+#include "frontend/qt/QtStyle.h"
 
 namespace ui::qt {
 

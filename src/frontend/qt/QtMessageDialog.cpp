@@ -1,4 +1,4 @@
-#include "ui/qt/QtMessageDialog.h"
+#include "frontend/qt/QtMessageDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,9 +11,9 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "frontend/qt/QtForm.h"
 #include "help/Help.h"
 #include "ui/Application.h"
-#include "ui/qt/QtForm.h"
 
 namespace ui::qt {
 

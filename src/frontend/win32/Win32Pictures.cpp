@@ -1,11 +1,11 @@
-#include "ui/win32/Win32Pictures.h"
+#include "frontend/win32/Win32Pictures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
 
-#include "ui/win32/PictureDecode.h"
+#include "frontend/win32/PictureDecode.h"
 
 namespace ui::win32 {
 

@@ -1,9 +1,9 @@
-#include "ui/win32/Win32Style.h"
+#include "frontend/win32/Win32Style.h"
 
 #include <optional>
 
-#include "ui/win32/Win32Dpi.h"
-#include "ui/win32/Win32Util.h"
+#include "frontend/win32/Win32Dpi.h"
+#include "frontend/win32/Win32Util.h"
 
 namespace ui::win32 {
 

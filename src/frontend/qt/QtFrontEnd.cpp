@@ -1,14 +1,14 @@
-#include "ui/qt/QtFrontEnd.h"
+#include "frontend/qt/QtFrontEnd.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "frontend/qt/QtForm.h"
+#include "frontend/qt/QtInfoForm.h"
+#include "frontend/qt/QtMainWindow.h"
+#include "frontend/qt/QtStyle.h"
 #include "ui/Application.h"
-#include "ui/qt/QtForm.h"
-#include "ui/qt/QtInfoForm.h"
-#include "ui/qt/QtMainWindow.h"
-#include "ui/qt/QtStyle.h"
 
 namespace ui::qt {
 

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "app/Startup.h"
+#include "frontend/qt/QtMessageDialog.h"
 #include "help/Help.h"
-#include "ui/qt/QtMessageDialog.h"
 
 class QApplication;
 

@@ -1,4 +1,4 @@
-#include "ui/qt/QtMainWindow.h"
+#include "frontend/qt/QtMainWindow.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

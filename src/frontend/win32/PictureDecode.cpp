@@ -1,4 +1,4 @@
-#include "ui/win32/PictureDecode.h"
+#include "frontend/win32/PictureDecode.h"
 
 #include <cstdlib>
 #include <cstring>

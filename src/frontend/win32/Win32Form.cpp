@@ -1,12 +1,12 @@
-#include "ui/win32/Win32Form.h"
+#include "frontend/win32/Win32Form.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "ui/win32/Win32Style.h"
-#include "ui/win32/Win32Util.h"
+#include "frontend/win32/Win32Style.h"
+#include "frontend/win32/Win32Util.h"
 
 namespace ui::win32 {
 

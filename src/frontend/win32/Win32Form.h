@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "frontend/win32/Win32Dpi.h"
+#include "frontend/win32/Win32Pictures.h"
 #include "ui/Forms.h"
 #include "ui/Layout.h"
-#include "ui/win32/Win32Dpi.h"
-#include "ui/win32/Win32Pictures.h"
 
 namespace ui::win32 {
 

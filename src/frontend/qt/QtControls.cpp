@@ -1,4 +1,4 @@
-#include "ui/qt/QtControls.h"
+#include "frontend/qt/QtControls.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -11,7 +11,7 @@
 #include <map>
 #include <utility>
 
-#include "ui/qt/QtStyle.h"
+#include "frontend/qt/QtStyle.h"
 
 namespace ui::qt {
 

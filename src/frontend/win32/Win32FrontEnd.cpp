@@ -1,9 +1,9 @@
-#include "ui/win32/Win32FrontEnd.h"
+#include "frontend/win32/Win32FrontEnd.h"
 
+#include "frontend/win32/Win32InfoForm.h"
+#include "frontend/win32/Win32Style.h"
+#include "frontend/win32/Win32Util.h"
 #include "ui/Application.h"
-#include "ui/win32/Win32InfoForm.h"
-#include "ui/win32/Win32Style.h"
-#include "ui/win32/Win32Util.h"
 
 namespace ui::win32 {
 

@@ -1,5 +1,5 @@
 #include "app/Startup.h"
-#include "ui/qt/QtFrontEnd.h"
+#include "frontend/qt/QtFrontEnd.h"
 
 int main(int argc, char** argv) {
   ui::qt::QtFrontEnd frontEnd(argc, argv);

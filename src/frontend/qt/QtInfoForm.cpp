@@ -1,4 +1,4 @@
-#include "ui/qt/QtInfoForm.h"
+#include "frontend/qt/QtInfoForm.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "ui/qt/QtControls.h"
+#include "frontend/qt/QtControls.h"
 
 namespace ui::qt {
 

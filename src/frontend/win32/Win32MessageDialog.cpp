@@ -1,14 +1,14 @@
-#include "ui/win32/Win32MessageDialog.h"
+#include "frontend/win32/Win32MessageDialog.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "frontend/win32/Win32Form.h"
+#include "frontend/win32/Win32Style.h"
+#include "frontend/win32/Win32Util.h"
 #include "ui/Application.h"
-#include "ui/win32/Win32Form.h"
-#include "ui/win32/Win32Style.h"
-#include "ui/win32/Win32Util.h"
 
 namespace ui::win32 {
 

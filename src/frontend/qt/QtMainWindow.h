@@ -3,8 +3,8 @@
 // TSKDSetupForm.
 
 #include "app/Startup.h"
-#include "ui/qt/QtForm.h"
-#include "ui/qt/QtMessageDialog.h"
+#include "frontend/qt/QtForm.h"
+#include "frontend/qt/QtMessageDialog.h"
 
 namespace ui::qt {
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
+#include "frontend/win32/Win32Form.h"
 #include "ui/F_Info.h"
-#include "ui/win32/Win32Form.h"
 
 namespace ui::win32 {
 

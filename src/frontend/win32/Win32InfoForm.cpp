@@ -1,8 +1,8 @@
-#include "ui/win32/Win32InfoForm.h"
+#include "frontend/win32/Win32InfoForm.h"
 
 #include <algorithm>
 
-#include "ui/win32/Win32FrontEnd.h"
+#include "frontend/win32/Win32FrontEnd.h"
 
 namespace ui::win32 {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "ui/win32/Win32Dpi.h"
-#include "ui/win32/Win32Util.h"
+#include "frontend/win32/Win32Dpi.h"
+#include "frontend/win32/Win32Util.h"
 
 namespace ui::win32 {
 

@@ -4,8 +4,8 @@
 
 #include <QRect>
 
+#include "frontend/qt/QtForm.h"
 #include "ui/F_Info.h"
-#include "ui/qt/QtForm.h"
 
 class QLabel;
 
