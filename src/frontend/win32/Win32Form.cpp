@@ -427,6 +427,25 @@ HWND Win32Form::ControlHandle(int id) const {
   return nullptr;
 }
 
+std::wstring Win32Form::ControlText(int id) const {
+  for (auto& c : controls_)
+    if (c->Row->Id == id) {
+      if (!c->Button) return c->Text;
+      const int n = GetWindowTextLengthW(c->Button);
+      std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+      text.resize(static_cast<size_t>(GetWindowTextW(c->Button, text.data(), n + 1)));
+      return text;
+    }
+  return {};
+}
+
+bool Win32Form::ControlVisible(int id) const {
+  for (auto& c : controls_)
+    if (c->Row->Id == id)
+      return c->Button ? (GetWindowLongW(c->Button, GWL_STYLE) & WS_VISIBLE) != 0 : c->Visible;
+  return false;
+}
+
 void Win32Form::AutoSize(Control& c) {
   // Measured in a memory DC: it has the screen's metrics, and unlike the
   // window's DC costs Wine no round trip to its server each time.

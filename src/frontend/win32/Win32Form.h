@@ -49,6 +49,9 @@ class Win32Form : public IFormView {
   // Screen rectangle of a control in client coordinates (for tests).
   RECT ControlRect(int id) const;
   HWND ControlHandle(int id) const;
+  // A control's text and whether it shows, its window's or as painted (for tests).
+  std::wstring ControlText(int id) const;
+  bool ControlVisible(int id) const;
   // Size of a control's picture as drawn; 0 x 0 without one.
   SIZE PictureSize(int id) const;
   // Shows the window modally until a button with a modal result, Esc on a
