@@ -167,12 +167,12 @@ start_pair() {
 }
 
 if wants linux; then
-  cp "$release/src/app/skdsetup" "$bin/bare_qt" "$stage/"
+  cp "$release/src/frontend/qt/skdsetup" "$bin/bare_qt" "$stage/"
   start_pair Linux 1.10x "" "$stage/skdsetup" "$stage/bare_qt" QT_QPA_PLATFORM=xcb
 fi
 
 if wants windows; then
-  exe=$root/build/mingw/src/app/skdsetup.exe
+  exe=$root/build/mingw/src/frontend/win32/skdsetup.exe
   # Always brought up to date: a stale exe would measure old code.
   { cmake --preset mingw >/dev/null && cmake --build --preset mingw --target skdsetup >&2; } ||
     die "cannot build skdsetup.exe"
@@ -279,7 +279,7 @@ fi
 if wants cpu; then
   cpu_disc=$run/cpu-disc
   cp -r examples/disc "$cpu_disc"
-  cp "$release/src/app/skdsetup" "$cpu_disc/"
+  cp "$release/src/frontend/qt/skdsetup" "$cpu_disc/"
   printf '#!/bin/sh\n# Stands in for an installer: works for a while.\nexec sleep %s\n' \
     "$installer_seconds" >"$cpu_disc/Install/setup.sh"
   hz=$(getconf CLK_TCK)

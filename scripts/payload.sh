@@ -21,7 +21,7 @@ cmake --preset mingw -B build/payload/mingw >/dev/null
 cmake --build build/payload/mingw --target skdsetup skddisc
 
 plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS)
-exe=$root/build/payload/linux/src/app/skdsetup
+exe=$root/build/payload/linux/src/frontend/qt/skdsetup
 # xcb is the one platform: on Wayland the menu runs through XWayland. The
 # compose input context gives dead keys and compose sequences.
 roots=("$exe" "$plugins/platforms/libqxcb.so"
@@ -94,7 +94,7 @@ for f in "$lib"/plugins/*/*.so; do
 done
 # Qt reads qt.conf beside the program; its paths are relative to it.
 printf '[Paths]\nPrefix = linux\nPlugins = plugins\n' >"$new/qt.conf"
-cp build/payload/mingw/src/app/skdsetup.exe "$new/"
+cp build/payload/mingw/src/frontend/win32/skdsetup.exe "$new/"
 
 rm -rf "$out"
 mv "$new" "$out"

@@ -13,7 +13,7 @@ stage=$root/build/stage/disc
 rm -rf "$stage"
 mkdir -p "$(dirname "$stage")"
 cp -r examples/disc "$stage"
-cp build/default/src/app/skdsetup "$stage/"
+cp build/default/src/frontend/qt/skdsetup "$stage/"
 
 if [[ -n ${DISPLAY:-} ]]; then
   exec "$stage/skdsetup"

@@ -44,7 +44,7 @@ done
 
 echo
 echo "=== imports"
-for exe in "$build/src/app/skdsetup.exe" "$build/tests/core/core_tests.exe" "$build/tests/wine/profile_diff.exe"; do
+for exe in "$build/src/frontend/win32/skdsetup.exe" "$build/tests/core/core_tests.exe" "$build/tests/wine/profile_diff.exe"; do
   # A program objdump cannot read (missing, or not 32-bit) must not pass
   # with an empty list.
   if ! dump=$(i686-w64-mingw32-objdump -p "$exe" 2>&1) || ! grep -q 'file format pei-i386$' <<<"$dump"; then
@@ -63,7 +63,7 @@ for exe in "$build/src/app/skdsetup.exe" "$build/tests/core/core_tests.exe" "$bu
   done <<<"$dlls"
 done
 
-echo "skdsetup.exe: $(stat -c %s "$build/src/app/skdsetup.exe") bytes"
+echo "skdsetup.exe: $(stat -c %s "$build/src/frontend/win32/skdsetup.exe") bytes"
 
 echo
 echo "=== summary"

@@ -1,5 +1,7 @@
 #include "ui/F_740.h"
 
+#include "ui/_Dialogs.h"
+
 namespace ui {
 
 const char* const kAbout740Memo1 =
@@ -26,24 +28,35 @@ const char* const kAbout740Memo2 =
 namespace {
 
 constexpr TControlRow kControls[] = {
-    {Memo1, "Memo1", ControlKind::Memo, 0, 0, 500, 129, kAbout740Memo1, nullptr, false, "", "",
-     true, 0},
-    {Image1_740, "Image1", ControlKind::Picture, 0, 129, 500, 368, "", nullptr, false, "",
-     "Uac.png", true, -1},
-    {Memo2, "Memo2", ControlKind::Memo, 0, 497, 500, 101, kAbout740Memo2, nullptr, false, "", "",
-     true, 2},
-    {Panel1, "Panel1", ControlKind::Panel, 0, 598, 500, 44, "", nullptr, false, "", "", true, 1},
-    {Panel2, "Panel2", ControlKind::Panel, 0, 3, 500, 41, "", nullptr, false, "", "", true, 0,
-     Panel1},
-    {CancelBitBtn, "CancelBitBtn", ControlKind::PushButton, 395, 8, 94, 27, "&Закрыть", nullptr,
-     false, "", "Close21.bmp", true, 0, Panel2, 2, true},
+    {.Id = Memo1, .Name = "Memo1", .Kind = ControlKind::Memo,
+     .Left = 0, .Top = 0, .Width = 500, .Height = 129, .Text = kAbout740Memo1, .TabOrder = 0},
+    {.Id = Image1_740, .Name = "Image1", .Kind = ControlKind::Picture,
+     .Left = 0, .Top = 129, .Width = 500, .Height = 368, .Picture = "Uac.png"},
+    {.Id = Memo2, .Name = "Memo2", .Kind = ControlKind::Memo,
+     .Left = 0, .Top = 497, .Width = 500, .Height = 101, .Text = kAbout740Memo2, .TabOrder = 2},
+    {.Id = Panel1, .Name = "Panel1", .Kind = ControlKind::Panel,
+     .Left = 0, .Top = 598, .Width = 500, .Height = 44, .TabOrder = 1},
+    {.Id = Panel2, .Name = "Panel2", .Kind = ControlKind::Panel,
+     .Left = 0, .Top = 3, .Width = 500, .Height = 41, .TabOrder = 0, .Parent = Panel1},
+    {.Id = CancelBitBtn, .Name = "CancelBitBtn", .Kind = ControlKind::PushButton,
+     .Left = 395, .Top = 8, .Width = 94, .Height = 27, .Text = "&Закрыть", .Picture = "Close21.bmp",
+     .TabOrder = 0, .Parent = Panel2, .ModalResult = dialogs::mrCancel, .Cancel = true},
 };
 
-constexpr TFormLayout kLayout =
-    DialogLayout("About740Form", 500, 642, 0, kControls, "Нет прав на запуск приложения");
+constexpr TFormLayout kLayout{.Name = "About740Form",
+                              .ClientWidth = 500,
+                              .ClientHeight = 642,
+                              .Controls = kControls,
+                              .Caption = "Нет прав на запуск приложения"};
 
 }  // namespace
 
 const TFormLayout& About740Layout() { return kLayout; }
 
 }  // namespace ui
+
+bool dialogs::IDialogs::RunAbout740Form() {
+  TModalFormRequest request;
+  request.Layout = &ui::About740Layout();
+  return RunModalForm(request).Created;
+}

@@ -10,28 +10,34 @@ using namespace fbhelp;
 namespace {
 
 constexpr TControlRow kControls[] = {
-    {Image1, "Image1", ControlKind::Picture, 8, 16, 32, 32, "", nullptr, true, "", "Firebird.bmp",
-     true, -1},
-    {Label1, "Label1", ControlKind::Label, 80, 16, 249, 105,
-     "Перед установкой сервера FireBird Вы можете\r\n"
-     "ознакомиться  с  информацией  по  установке\r\n"
-     "сервера, нажав кнопку \"Помощь\".\r\n"
-     "\r\n"
-     "Для продолжения установки  нажмите кнопку\r\n"
-     "\"Продолжить >\". Для прекращения установки\r\n"
-     "нажмите кнопку \"Отменить\".",
-     nullptr, false, "", "", true, -1},
-    {HelpBtn, "HelpBtn", ControlKind::PushButton, 8, 136, 85, 25, "Помощь", nullptr, false, "", "",
-     true, 0},
-    {CancelBtn, "CancelBtn", ControlKind::PushButton, 144, 136, 85, 25, "Отменить", nullptr, false,
-     "", "", true, 2, -1, dialogs::mrCancel},
-    {ContinueBtn, "ContinueBtn", ControlKind::PushButton, 240, 136, 85, 25, "Продолжить >",
-     nullptr, false, "", "", true, 1, -1, dialogs::mrOk},
+    {.Id = Image1, .Name = "Image1", .Kind = ControlKind::Picture,
+     .Left = 8, .Top = 16, .Width = 32, .Height = 32,
+     .Transparent = true, .Picture = "Firebird.bmp"},
+    {.Id = Label1, .Name = "Label1", .Kind = ControlKind::Label,
+     .Left = 80, .Top = 16, .Width = 249, .Height = 105,
+     .Text = "Перед установкой сервера FireBird Вы можете\r\n"
+             "ознакомиться  с  информацией  по  установке\r\n"
+             "сервера, нажав кнопку \"Помощь\".\r\n"
+             "\r\n"
+             "Для продолжения установки  нажмите кнопку\r\n"
+             "\"Продолжить >\". Для прекращения установки\r\n"
+             "нажмите кнопку \"Отменить\"."},
+    {.Id = HelpBtn, .Name = "HelpBtn", .Kind = ControlKind::PushButton,
+     .Left = 8, .Top = 136, .Width = 85, .Height = 25, .Text = "Помощь", .TabOrder = 0},
+    {.Id = CancelBtn, .Name = "CancelBtn", .Kind = ControlKind::PushButton,
+     .Left = 144, .Top = 136, .Width = 85, .Height = 25, .Text = "Отменить", .TabOrder = 2,
+     .ModalResult = dialogs::mrCancel},
+    {.Id = ContinueBtn, .Name = "ContinueBtn", .Kind = ControlKind::PushButton,
+     .Left = 240, .Top = 136, .Width = 85, .Height = 25, .Text = "Продолжить >", .TabOrder = 1,
+     .ModalResult = dialogs::mrOk},
 };
 
-constexpr TFormLayout kLayout = DialogLayout("FBInstallHelpForm", 336, 171,
-                                               help::kFBInstallHelpContext, kControls,
-                                               "Полезная информация");
+constexpr TFormLayout kLayout{.Name = "FBInstallHelpForm",
+                              .ClientWidth = 336,
+                              .ClientHeight = 171,
+                              .HelpContext = help::kFBInstallHelpContext,
+                              .Controls = kControls,
+                              .Caption = "Полезная информация"};
 
 }  // namespace
 

@@ -10,20 +10,21 @@ using namespace info;
 namespace {
 
 constexpr TControlRow kControls[] = {
-    {FileNameLabel, "FileNameLabel", ControlKind::Label, 8, 8, 70, 13, "FileNameLabel", nullptr,
-     false, "", "", true, -1},
-    {Animate1, "Animate1", ControlKind::Animation, 8, 32, 272, 60, "", nullptr, false, "",
-     "CopyFiles.png", true, -1},
+    {.Id = FileNameLabel, .Name = "FileNameLabel", .Kind = ControlKind::Label,
+     .Left = 8, .Top = 8, .Width = 70, .Height = 13, .Text = "FileNameLabel"},
+    {.Id = Animate1, .Name = "Animate1", .Kind = ControlKind::Animation,
+     .Left = 8, .Top = 32, .Width = 272, .Height = 60, .Picture = "CopyFiles.png"},
 };
 
 // No border icons, on top, the hourglass over it.
-constexpr TFormLayout kLayout = [] {
-  TFormLayout l = DialogLayout("InfoForm", 288, 99, 0, kControls, "Установка библиотек ...");
-  l.SystemMenu = false;
-  l.StayOnTop = true;
-  l.Cursor = TCursor::crHourGlass;
-  return l;
-}();
+constexpr TFormLayout kLayout{.Name = "InfoForm",
+                              .ClientWidth = 288,
+                              .ClientHeight = 99,
+                              .SystemMenu = false,
+                              .Controls = kControls,
+                              .Caption = "Установка библиотек ...",
+                              .StayOnTop = true,
+                              .Cursor = TCursor::crHourGlass};
 
 void PlainSleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 

@@ -8,7 +8,7 @@ using namespace selsrv;
 
 namespace {
 
-constexpr TFontSpec kNavy{kDialogFont.Family, kDialogFont.PixelHeight, false, 1, clNavy};
+constexpr TFontSpec kNavy{.Color = clNavy};
 
 // Variants 2 and 3 share a caption; Label4 under the third reads as its
 // second line.
@@ -38,32 +38,42 @@ constexpr const char* kLabel6 =
     "небольших СКУД.";
 
 constexpr TControlRow kControls[] = {
-    {RadioButton1, "RadioButton1", ControlKind::RadioButton, 16, 24, 225, 17, kServer, &kNavy,
-     false, "", "", true, 0, -1, 0, false, true},
-    {Label1, "Label1", ControlKind::Label, 40, 48, 357, 26, kLabel1, nullptr, false, "", "", true,
-     -1},
-    {RadioButton2, "RadioButton2", ControlKind::RadioButton, 16, 96, 345, 17, kServerEthernet,
-     &kNavy, false, "", "", true, 1},
-    {Label2, "Label2", ControlKind::Label, 40, 120, 354, 91, kLabel2, nullptr, false, "", "", true,
-     -1},
-    {RadioButton3, "RadioButton3", ControlKind::RadioButton, 16, 224, 345, 17, kServerEthernet,
-     &kNavy, false, "", "", true, 4},
-    {Label4, "Label4", ControlKind::Label, 36, 240, 217, 13,
-     "и программно управляемых точек доступа", &kNavy, false, "", "", true, -1},
-    {Label5, "Label5", ControlKind::Label, 40, 256, 335, 52, kLabel5, nullptr, false, "", "", true,
-     -1},
-    {RadioButton4, "RadioButton4", ControlKind::RadioButton, 16, 328, 385, 17,
-     "Сервер аппаратуры СКУД \"Ловерин\" на 1 контроллер", &kNavy, false, "", "", true, 5},
-    {Label6, "Label6", ControlKind::Label, 37, 352, 343, 52, kLabel6, nullptr, false, "", "", true,
-     -1},
-    {CancelBtn, "CancelBtn", ControlKind::PushButton, 224, 472, 85, 25, "Отменить", nullptr, false,
-     "", "", true, 2, -1, dialogs::mrCancel},
-    {ContinueBtn, "ContinueBtn", ControlKind::PushButton, 312, 472, 85, 25, "Продолжить >",
-     nullptr, false, "", "", true, 3, -1, dialogs::mrOk},
+    {.Id = RadioButton1, .Name = "RadioButton1", .Kind = ControlKind::RadioButton,
+     .Left = 16, .Top = 24, .Width = 225, .Height = 17, .Text = kServer, .Font = &kNavy,
+     .TabOrder = 0, .Checked = true},
+    {.Id = Label1, .Name = "Label1", .Kind = ControlKind::Label,
+     .Left = 40, .Top = 48, .Width = 357, .Height = 26, .Text = kLabel1},
+    {.Id = RadioButton2, .Name = "RadioButton2", .Kind = ControlKind::RadioButton,
+     .Left = 16, .Top = 96, .Width = 345, .Height = 17, .Text = kServerEthernet, .Font = &kNavy,
+     .TabOrder = 1},
+    {.Id = Label2, .Name = "Label2", .Kind = ControlKind::Label,
+     .Left = 40, .Top = 120, .Width = 354, .Height = 91, .Text = kLabel2},
+    {.Id = RadioButton3, .Name = "RadioButton3", .Kind = ControlKind::RadioButton,
+     .Left = 16, .Top = 224, .Width = 345, .Height = 17, .Text = kServerEthernet, .Font = &kNavy,
+     .TabOrder = 4},
+    {.Id = Label4, .Name = "Label4", .Kind = ControlKind::Label,
+     .Left = 36, .Top = 240, .Width = 217, .Height = 13,
+     .Text = "и программно управляемых точек доступа", .Font = &kNavy},
+    {.Id = Label5, .Name = "Label5", .Kind = ControlKind::Label,
+     .Left = 40, .Top = 256, .Width = 335, .Height = 52, .Text = kLabel5},
+    {.Id = RadioButton4, .Name = "RadioButton4", .Kind = ControlKind::RadioButton,
+     .Left = 16, .Top = 328, .Width = 385, .Height = 17,
+     .Text = "Сервер аппаратуры СКУД \"Ловерин\" на 1 контроллер", .Font = &kNavy, .TabOrder = 5},
+    {.Id = Label6, .Name = "Label6", .Kind = ControlKind::Label,
+     .Left = 37, .Top = 352, .Width = 343, .Height = 52, .Text = kLabel6},
+    {.Id = CancelBtn, .Name = "CancelBtn", .Kind = ControlKind::PushButton,
+     .Left = 224, .Top = 472, .Width = 85, .Height = 25, .Text = "Отменить", .TabOrder = 2,
+     .ModalResult = dialogs::mrCancel},
+    {.Id = ContinueBtn, .Name = "ContinueBtn", .Kind = ControlKind::PushButton,
+     .Left = 312, .Top = 472, .Width = 85, .Height = 25, .Text = "Продолжить >", .TabOrder = 3,
+     .ModalResult = dialogs::mrOk},
 };
 
-constexpr TFormLayout kLayout =
-    DialogLayout("SelectServerForm", 402, 506, 0, kControls, "Выбор сервера для инсталляции");
+constexpr TFormLayout kLayout{.Name = "SelectServerForm",
+                              .ClientWidth = 402,
+                              .ClientHeight = 506,
+                              .Controls = kControls,
+                              .Caption = "Выбор сервера для инсталляции"};
 
 }  // namespace
 

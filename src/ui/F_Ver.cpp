@@ -10,29 +10,36 @@ using namespace ver;
 namespace {
 
 constexpr TControlRow kControls[] = {
-    {Image1, "Image1", ControlKind::Picture, 8, 16, 32, 32, "", nullptr, false, "", "Server.bmp",
-     true, -1},
-    {Label1, "Label1", ControlKind::Label, 72, 40, 254, 39,
-     "База данных системы  системы предназначена \r\n"
-     "для работы с SQL-сервером InterBase версии 6.0 \r\n"
-     "или выше, с SQL-сервером FireBird любых версий.",
-     nullptr, false, "", "", true, -1},
-    {Label2, "Label2", ControlKind::Label, 72, 104, 266, 13,
-     "На данном компьютере установлен InerBase версии", nullptr, false, "", "", true, -1},
-    {VerLabel, "VerLabel", ControlKind::Label, 72, 128, 18, 13, "???", nullptr, false, "", "",
-     true, -1},
-    {Label3, "Label3", ControlKind::Label, 72, 160, 139, 13, "Продолжить инсталляцию?", nullptr,
-     false, "", "", true, -1},
-    {OkButton, "OkButton", ControlKind::PushButton, 64, 192, 75, 25, "Да", nullptr, false, "", "",
-     true, 0, -1, dialogs::mrOk},
-    {CancelButton, "CancelButton", ControlKind::PushButton, 152, 192, 75, 25, "Нет", nullptr,
-     false, "", "", true, 1, -1, dialogs::mrCancel, true},
-    {HelpButton, "HelpButton", ControlKind::PushButton, 240, 192, 75, 25, "Помощь", nullptr, false,
-     "", "", true, 2},
+    {.Id = Image1, .Name = "Image1", .Kind = ControlKind::Picture,
+     .Left = 8, .Top = 16, .Width = 32, .Height = 32, .Picture = "Server.bmp"},
+    {.Id = Label1, .Name = "Label1", .Kind = ControlKind::Label,
+     .Left = 72, .Top = 40, .Width = 254, .Height = 39,
+     .Text = "База данных системы  системы предназначена \r\n"
+             "для работы с SQL-сервером InterBase версии 6.0 \r\n"
+             "или выше, с SQL-сервером FireBird любых версий."},
+    {.Id = Label2, .Name = "Label2", .Kind = ControlKind::Label,
+     .Left = 72, .Top = 104, .Width = 266, .Height = 13,
+     .Text = "На данном компьютере установлен InerBase версии"},
+    {.Id = VerLabel, .Name = "VerLabel", .Kind = ControlKind::Label,
+     .Left = 72, .Top = 128, .Width = 18, .Height = 13, .Text = "???"},
+    {.Id = Label3, .Name = "Label3", .Kind = ControlKind::Label,
+     .Left = 72, .Top = 160, .Width = 139, .Height = 13, .Text = "Продолжить инсталляцию?"},
+    {.Id = OkButton, .Name = "OkButton", .Kind = ControlKind::PushButton,
+     .Left = 64, .Top = 192, .Width = 75, .Height = 25, .Text = "Да", .TabOrder = 0,
+     .ModalResult = dialogs::mrOk},
+    {.Id = CancelButton, .Name = "CancelButton", .Kind = ControlKind::PushButton,
+     .Left = 152, .Top = 192, .Width = 75, .Height = 25, .Text = "Нет", .TabOrder = 1,
+     .ModalResult = dialogs::mrCancel, .Cancel = true},
+    {.Id = HelpButton, .Name = "HelpButton", .Kind = ControlKind::PushButton,
+     .Left = 240, .Top = 192, .Width = 75, .Height = 25, .Text = "Помощь", .TabOrder = 2},
 };
 
-constexpr TFormLayout kLayout =
-    DialogLayout("VerForm", 369, 229, help::kVerHelpContext, kControls, "О версии InterBase");
+constexpr TFormLayout kLayout{.Name = "VerForm",
+                              .ClientWidth = 369,
+                              .ClientHeight = 229,
+                              .HelpContext = help::kVerHelpContext,
+                              .Controls = kControls,
+                              .Caption = "О версии InterBase"};
 
 }  // namespace
 

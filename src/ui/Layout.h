@@ -13,20 +13,22 @@ struct TColor {
   bool IsSystem = false;
   SysColor System = SysColor::WindowText;
   std::uint32_t Rgb = 0;  // 0xRRGGBB
-  static constexpr TColor Sys(SysColor c) { return {true, c, 0}; }
-  static constexpr TColor FromRgb(std::uint32_t rgb) { return {false, SysColor::WindowText, rgb}; }
+  static constexpr TColor Sys(SysColor c) { return {.IsSystem = true, .System = c}; }
+  static constexpr TColor FromRgb(std::uint32_t rgb) { return {.Rgb = rgb}; }
 };
 
 inline constexpr TColor clNavy = TColor::FromRgb(0x000080);
 
 inline constexpr int kCyrillicCharset = 204;
 
+// A row names its font only where it differs from this one, the dialogs'
+// MS Sans Serif 8 pt in the default character set.
 struct TFontSpec {
-  const char* Family;
-  int PixelHeight;
-  bool Bold;
-  int Charset;
-  TColor Color;
+  const char* Family = "MS Sans Serif";
+  int PixelHeight = 11;
+  bool Bold = false;
+  int Charset = 1;
+  TColor Color = TColor::Sys(SysColor::WindowText);
 };
 
 enum class TCursor : std::uint8_t { crDefault, crHourGlass };
@@ -46,34 +48,40 @@ enum class ControlKind : std::uint8_t {
 // whole setup.ini value long.
 inline constexpr int kTooltipWidth = 400;
 
+// One control. A row names its Id, Name and Kind and whatever else differs
+// from the defaults here; fields in this order, as designated initializers
+// need them.
 struct TControlRow {
   int Id;
   const char* Name;
   ControlKind Kind;
-  int Left, Top, Width, Height;
-  const char* Text;       // label text; "" for the others
-  const TFontSpec* Font;  // null: the form's font
-  bool Transparent;       // labels: drawn without background
-  const char* Hint;       // tooltip; "" for none
-  const char* Picture;    // picture resource name; "" for none
-  bool Visible;
-  int TabOrder;           // -1: takes no focus
-  int Parent = -1;        // id of the panel that holds it; positions are relative to it
-  int ModalResult = 0;    // push buttons: closes the window with this result
-  bool Cancel = false;    // push buttons: answers Esc
-  bool Checked = false;   // radio buttons: checked when the window is made
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  const char* Text = "";            // label text
+  const TFontSpec* Font = nullptr;  // null: the form's font
+  bool Transparent = false;         // labels: drawn without background
+  const char* Hint = "";            // tooltip
+  const char* Picture = "";         // picture resource name
+  bool Visible = true;
+  int TabOrder = -1;                // -1: takes no focus
+  int Parent = -1;                  // id of the panel that holds it; positions are relative to it
+  int ModalResult = 0;              // push buttons: closes the window with this result
+  bool Cancel = false;              // push buttons: answers Esc
+  bool Checked = false;             // radio buttons: checked when the window is made
 };
 
+// A window. The defaults make a dialog of the program: a fixed frame with
+// the system menu only, the button face, the dialog font, centred on the
+// desktop.
 struct TFormLayout {
   const char* Name;
-  int ClientWidth, ClientHeight;
-  bool FixedSize;
-  bool SystemMenu, MinimizeBox, MaximizeBox;
-  int InnerBorder;
-  TColor Background;
-  TFontSpec Font;
-  int HelpContext;
-  bool CentreOnScreen;
+  int ClientWidth = 0, ClientHeight = 0;
+  bool FixedSize = true;
+  bool SystemMenu = true, MinimizeBox = false, MaximizeBox = false;
+  int InnerBorder = 0;
+  TColor Background = TColor::Sys(SysColor::BtnFace);
+  TFontSpec Font{};
+  int HelpContext = 0;
+  bool CentreOnScreen = true;
   std::span<const TControlRow> Controls;
   const char* Caption = "";
   bool StayOnTop = false;
@@ -85,19 +93,5 @@ struct TFormLayout {
     return nullptr;
   }
 };
-
-// The font of the program's dialogs: MS Sans Serif 8 pt, default character set.
-inline constexpr TFontSpec kDialogFont{"MS Sans Serif", 11, false, 1,
-                                       TColor::Sys(SysColor::WindowText)};
-
-// A dialog of the program: a fixed frame with the system menu only, the
-// button face, the dialog font, centred on the desktop.
-constexpr TFormLayout DialogLayout(const char* name, int clientWidth, int clientHeight,
-                                   int helpContext, std::span<const TControlRow> controls,
-                                   const char* caption) {
-  return TFormLayout{name,       clientWidth, clientHeight, true,     true,
-                     false,      false,       0,            TColor::Sys(SysColor::BtnFace),
-                     kDialogFont, helpContext, true,         controls, caption};
-}
 
 }  // namespace ui

@@ -72,6 +72,28 @@ bool TSKDSetupForm::FormHelp(std::uint16_t, std::intptr_t Data, bool& CallHelp) 
   return help::FormHelp(Data, CallHelp);
 }
 
+namespace {
+// WinHelp's HELP_CONTEXT: the command a window's F1 passes to its help event.
+constexpr std::uint16_t kHelpContextCommand = 1;
+}  // namespace
+
+void TSKDSetupForm::Click(int control) {
+  for (const TMainCommand& command : MainCommands())
+    if (command.Control == control) Perform(command.Handler);
+}
+
+bool TSKDSetupForm::CloseQuery() {
+  bool canClose = true;
+  if (!Application.Terminated) FormCloseQuery(canClose);
+  if (canClose) FormClose();
+  return canClose;
+}
+
+void TSKDSetupForm::HelpKey() {
+  bool callHelp = true;
+  FormHelp(kHelpContextCommand, MainLayout().HelpContext, callHelp);
+}
+
 void TSKDSetupForm::CloseBitBtnClick() { deps_.View.RequestClose(); }
 
 void TSKDSetupForm::HelpBitBtnClick() { help::ShowHelpContents(); }

@@ -31,8 +31,8 @@ inline constexpr int kTimer1Interval = 1000;
 
 struct TMenuItem {
   const char* Name;
-  int Tag;
-  const char* Caption;  // null: a separator
+  int Tag = 0;
+  const char* Caption = nullptr;  // null: a separator
 };
 std::span<const TMenuItem> AddPrgPopupMenu();
 
@@ -86,6 +86,17 @@ class TSKDSetupForm {
   // escapes it ends the command and shows the application's error box.
   void Perform(void (TSKDSetupForm::*command)());
 
+  // What a front end calls on its toolkit's events, so that no front end
+  // knows a handler by name.
+  // A click on a control: its command from MainCommands(), if it has one.
+  void Click(int control);
+  // The window is about to close (close box, Alt+F4, RequestClose): the
+  // question, unless termination is pending, then FormClose; false keeps
+  // the window open.
+  bool CloseQuery();
+  // F1 in the window: the help topic of the window's help context.
+  void HelpKey();
+
   std::int32_t LastError = 0;
 
  private:
@@ -100,5 +111,12 @@ class TSKDSetupForm {
 
   TFormDeps deps_;
 };
+
+// Which control runs which command, beside the main layout.
+struct TMainCommand {
+  int Control;
+  void (TSKDSetupForm::*Handler)();
+};
+std::span<const TMainCommand> MainCommands();
 
 }  // namespace ui

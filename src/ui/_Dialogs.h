@@ -154,8 +154,9 @@ class IDialogs {
  public:
   virtual ~IDialogs() = default;
   virtual int ShowMessageDialog(const TMessageDialogRequest& request) = 0;
-  // The no-rights window, modally; false when it could not be created.
-  virtual bool RunAbout740Form() = 0;
+  // The no-rights window, modally; false when it could not be created. A
+  // form of its own like the others, so by default through RunModalForm.
+  virtual bool RunAbout740Form();
   virtual TModalFormResult RunModalForm(const TModalFormRequest& request) = 0;
   // The toolkit's own untranslated message box with one button.
   virtual void ShowToolkitError(const std::string& title, const std::string& text,

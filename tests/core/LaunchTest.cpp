@@ -243,6 +243,21 @@ TEST_F(Launch, ShellCommands) {
   }
 }
 
+// What the front ends hand over: each button runs its command, any other
+// control none.
+TEST_F(Launch, ClicksRunTheCommandTable) {
+  ScriptedLauncher l;
+  auto form = Make(l);
+  disc.Write("setup.ini", "\xEF\xBB\xBF[DOCBASE]\nDocDaseDir=Руководства\n");
+  common::SoftSetup = {"ПО", disc.Dir() + "setup.exe", "", ""};
+  for (const TControlRow& row : MainLayout().Controls) form.Click(row.Id);
+  EXPECT_EQ(l.Started, std::vector<std::string>{disc.Dir() + "setup.exe"});
+  EXPECT_EQ(l.Opened, (std::vector<std::string>{
+                          disc.Dir(), common::ExtractFilePath(platform::ExecutablePath()) +
+                                          "Руководства"}));
+  EXPECT_TRUE(dialogs.Shown.empty());
+}
+
 // Real children on every platform: the stand-in installers built beside the
 // tests (child.cpp).
 class BuiltChildren : public Launch {

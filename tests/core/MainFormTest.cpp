@@ -114,6 +114,39 @@ TEST_F(MainForm, CloseNoLeavesMonitoringAlone) {
   EXPECT_TRUE(timer.On);
 }
 
+struct TopicRecorder : help::THelpProvider {
+  std::vector<int>* topics;
+  explicit TopicRecorder(std::vector<int>* t) : topics(t) {}
+  bool Loaded() const override { return true; }
+  void ShowContents() override {}
+  void ShowTopic(std::int32_t c) override { topics->push_back(c); }
+};
+
+// The close box as every front end reports it: the question unless
+// termination is pending, and FormClose (the help let go) only on the way out.
+TEST_F(MainForm, CloseQueryAsksThenCloses) {
+  auto form = Make();
+  std::vector<int> topics;
+  help::HelpProvider = std::make_unique<TopicRecorder>(&topics);
+  dialogs.Answers = {dialogs::mrNo, dialogs::mrYes};
+  EXPECT_FALSE(form.CloseQuery());
+  EXPECT_NE(help::HelpProvider, nullptr);
+  EXPECT_TRUE(form.CloseQuery());
+  EXPECT_EQ(help::HelpProvider, nullptr);
+  EXPECT_EQ(dialogs.Shown.size(), 2u);
+  Application.Terminate();
+  EXPECT_TRUE(form.CloseQuery());
+  EXPECT_EQ(dialogs.Shown.size(), 2u);
+}
+
+TEST_F(MainForm, HelpKeyShowsTheWindowsTopic) {
+  auto form = Make();
+  std::vector<int> topics;
+  help::HelpProvider = std::make_unique<TopicRecorder>(&topics);
+  form.HelpKey();
+  EXPECT_EQ(topics, std::vector<int>{10});
+}
+
 TEST_F(MainForm, HelpGoesToTheTopicAndClearsCallHelp) {
   auto form = Make();
   bool callHelp = true;

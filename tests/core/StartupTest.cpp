@@ -52,10 +52,7 @@ struct FakeFrontEnd : app::IFrontEnd {
     calls.push_back(ui::Application.Terminated ? "loop terminated" : "loop");
     if (ui::Application.Terminated) return;
     // The user closes the window and answers the question.
-    bool canClose = true;
-    window->form->FormCloseQuery(canClose);
-    if (canClose) window->form->FormClose();
-    closed = canClose;
+    closed = window->form->CloseQuery();
   }
 };
 

@@ -30,11 +30,11 @@
 #include "ui/F_SelSrv.h"
 #include "ui/F_Ver.h"
 #include "ui/_Dialogs.h"
-#include "ui/qt/QtControls.h"
-#include "ui/qt/QtForm.h"
-#include "ui/qt/QtInfoForm.h"
-#include "ui/qt/QtMessageDialog.h"
-#include "ui/qt/QtStyle.h"
+#include "frontend/qt/QtControls.h"
+#include "frontend/qt/QtForm.h"
+#include "frontend/qt/QtInfoForm.h"
+#include "frontend/qt/QtMessageDialog.h"
+#include "frontend/qt/QtStyle.h"
 
 namespace {
 

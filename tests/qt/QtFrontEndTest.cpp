@@ -18,17 +18,18 @@
 #include <functional>
 
 #include "config/Common.h"
+#include "frontend/qt/QtControls.h"
+#include "frontend/qt/QtInfoForm.h"
+#include "frontend/qt/QtMainWindow.h"
+#include "frontend/qt/QtMessageDialog.h"
+#include "frontend/qt/QtStyle.h"
 #include "help/Help.h"
 #include "ui/Application.h"
 #include "ui/F_740.h"
 #include "ui/F_FBInstallHelp.h"
 #include "ui/F_SelSrv.h"
 #include "ui/F_Ver.h"
-#include "ui/qt/QtControls.h"
-#include "ui/qt/QtInfoForm.h"
-#include "ui/qt/QtMainWindow.h"
-#include "ui/qt/QtMessageDialog.h"
-#include "ui/qt/QtStyle.h"
+#include "../AllLayouts.h"
 #include "../KeyboardForms.h"
 
 using namespace ui;
@@ -56,6 +57,21 @@ void OnNextModal(std::function<void(QWidget*)> action) {
     }
   });
   timer->start();
+}
+
+// A control as drawn, in one line: name, place, size, text, shown or not.
+QString Drawn(const char* name, const QRect& r, const QString& text, bool shown) {
+  return QStringLiteral("%1 %2,%3 %4x%5 \"%6\" %7")
+      .arg(QString::fromUtf8(name))
+      .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+      .arg(text, shown ? QStringLiteral("shown") : QStringLiteral("hidden"));
+}
+
+QString ControlText(QWidget* w) {
+  if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) return memo->toPlainText();
+  return QString();
 }
 
 QString ModalText(QWidget* dialog) {
@@ -298,14 +314,10 @@ class QtFrontEndTest : public QObject {
     auto* memo2 = qobject_cast<QPlainTextEdit*>(form.Control(Memo2));
     QVERIFY(memo1 && memo2);
     QVERIFY(!memo1->isReadOnly());
-    QCOMPARE(memo1->geometry(), QRect(0, 0, 500, 129));
-    QCOMPARE(memo2->geometry(), QRect(0, 497, 500, 101));
     QVERIFY(memo1->toPlainText().contains(QStringLiteral("будет выдан запрос или нет – зависит от параметров \n")));
     QVERIFY(memo2->toPlainText().endsWith(QStringLiteral("не попросит.\n")));
     auto* close = qobject_cast<QPushButton*>(form.Control(CancelBitBtn));
     QVERIFY(close);
-    QCOMPARE(close->text(), QStringLiteral("&Закрыть"));
-    QCOMPARE(close->mapTo(&form, QPoint(0, 0)), QPoint(395, 598 + 3 + 8));
     QCOMPARE(form.Control(Image1_740)->size(), QSize(500, 368));
 
     int result = -1;
@@ -362,6 +374,36 @@ class QtFrontEndTest : public QObject {
     }
   }
 
+  // Every row of every layout as its table says: at its place (at its size
+  // where the table fixes it), with its text, shown or hidden, and in its
+  // turn round the focus chain.
+  void everyLayoutRowAsTheTableSays() {
+    using namespace all_layouts;
+    for (const TFormLayout* layout : AllLayouts()) {
+      QtForm form(*layout);
+      QStringList chain{QString::fromUtf8(layout->Name)}, expected = chain;
+      for (const TControlRow& row : layout->Controls) {
+        QWidget* w = form.Control(row.Id);
+        QVERIFY(w);
+        const QSize size = SizedByTable(row.Kind) ? QSize(row.Width, row.Height) : w->size();
+        QCOMPARE(Drawn(row.Name, w->geometry(), ControlText(w), !w->isHidden()),
+                 Drawn(row.Name, QRect(QPoint(row.Left, row.Top), size), FromText(row.Text),
+                       row.Visible));
+      }
+      // The chain is a ring: read once round from the first turn.
+      const std::vector<int> turns = TabChain(*layout);
+      QWidget* const first = turns.empty() ? &form : form.Control(turns.front());
+      QWidget* w = first;
+      do {
+        for (const TControlRow& row : layout->Controls)
+          if (form.Control(row.Id) == w && (w->focusPolicy() & Qt::TabFocus)) chain << row.Name;
+        w = w->nextInFocusChain();
+      } while (w != first);
+      for (int id : turns) expected << layout->Find(id)->Name;
+      QCOMPARE(chain, expected);
+    }
+  }
+
   void selectServerDialog() {
     QtForm form(SelectServerLayout());
     QCOMPARE(form.windowTitle(), QStringLiteral("Выбор сервера для инсталляции"));
@@ -375,31 +417,12 @@ class QtFrontEndTest : public QObject {
       QCOMPARE(radio[i]->isChecked(), i == 0);
       QCOMPARE(radio[i]->palette().color(QPalette::WindowText), QColor(0, 0, 128));
     }
-    QCOMPARE(radio[1]->text(), radio[2]->text());
-    QCOMPARE(radio[2]->geometry(), QRect(16, 224, 345, 17));
-    auto* label4 = qobject_cast<QLabel*>(form.Control(selsrv::Label4));
-    QCOMPARE(label4->text(), QStringLiteral("и программно управляемых точек доступа"));
-    QCOMPARE(label4->pos(), QPoint(36, 240));
     auto* label2 = qobject_cast<QLabel*>(form.Control(selsrv::Label2));
     QVERIFY(label2->text().contains(QStringLiteral("порты,   но и подключать аппаратуру \n")));
     QVERIFY(label2->text().endsWith(QStringLiteral("ЛВС объекта. ")));
     auto* cont = qobject_cast<QPushButton*>(form.Control(selsrv::ContinueBtn));
     auto* cancel = qobject_cast<QPushButton*>(form.Control(selsrv::CancelBtn));
-    QCOMPARE(cont->text(), QStringLiteral("Продолжить >"));
-    QCOMPARE(cont->geometry(), QRect(312, 472, 85, 25));
-    QCOMPARE(cancel->text(), QStringLiteral("Отменить"));
     QVERIFY(!cont->isDefault() && !cont->autoDefault() && !cancel->isDefault());
-
-    // Tab order: the radio buttons 1 and 2, Cancel, Continue, 3, 4.
-    const auto next = [](QWidget* w) {
-      do w = w->nextInFocusChain(); while (w->focusPolicy() == Qt::NoFocus);
-      return w;
-    };
-    QCOMPARE(next(radio[0]), radio[1]);
-    QCOMPARE(next(radio[1]), cancel);
-    QCOMPARE(next(cancel), cont);
-    QCOMPARE(next(cont), radio[2]);
-    QCOMPARE(next(radio[2]), radio[3]);
 
     // One group: checking one unchecks the others; a label click checks nothing.
     QTest::mouseClick(radio[3], Qt::LeftButton, {}, QPoint(5, 8));
@@ -429,9 +452,6 @@ class QtFrontEndTest : public QObject {
       auto* ver = qobject_cast<QLabel*>(form->Control(ver::VerLabel));
       QCOMPARE(ver->text(), QStringLiteral("5"));
       QCOMPARE(ver->pos(), QPoint(72, 128));
-      auto* label2 = qobject_cast<QLabel*>(form->Control(ver::Label2));
-      QCOMPARE(label2->text(), QStringLiteral("На данном компьютере установлен InerBase версии"));
-      QCOMPARE(form->Control(ver::CancelButton)->geometry(), QRect(152, 192, 75, 25));
       // Help and F1 leave the dialog open; Escape answers "Нет".
       QTest::mouseClick(form->Control(ver::HelpButton), Qt::LeftButton);
       QTest::keyClick(form, Qt::Key_F1);

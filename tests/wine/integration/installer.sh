@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/wine_lib.sh"
 wine_xsession
 
-child=$(realpath "$(dirname "$SKDSETUP")/../../tests/core/child_5000.exe")
+child=$(realpath "$(dirname "$SKDSETUP")/../../../tests/core/child_5000.exe")
 [[ -e $child ]] || fail "no stand-in installer at $child"
 disc=$IT_TMP/disc
 stage_disc "$disc"
