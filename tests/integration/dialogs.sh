@@ -2,8 +2,8 @@
 # The program's message dialog on a real display, through the gallery
 # program: captions by kind, and what Enter, Esc and Tab answer.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh"
-it_xsession
+source "$(dirname "$0")/launcher.sh"
+session
 
 text=$'Первая строка сообщения.\nВторая строка, подлиннее первой.'
 

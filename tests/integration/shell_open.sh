@@ -2,8 +2,8 @@
 # The browse and manuals buttons hand their folders to the desktop's opener;
 # a missing manuals folder is reported.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh"
-it_xsession
+source "$(dirname "$0")/launcher.sh"
+session
 
 disc="$IT_TMP/Диск СКУД 'q'"
 stage_disc "$disc"

@@ -2,8 +2,8 @@
 # A second copy started while one runs gets a window of its own; closing one
 # leaves the other alone.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh"
-it_xsession
+source "$(dirname "$0")/launcher.sh"
+session
 
 stage_disc "$IT_TMP/disc"
 start_prog "$IT_TMP/disc/skdsetup"

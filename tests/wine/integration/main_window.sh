@@ -2,11 +2,12 @@
 # The sample disc's main window: its caption, its fixed client size, centred,
 # and no resizing by the window manager.
 set -euo pipefail
-source "$(dirname "$0")/wine_lib.sh"
-wine_xsession
+# shellcheck source=../../integration/launcher.sh
+source "$(dirname "$0")/../../integration/launcher.sh"
+session
 
 stage_disc "$IT_TMP/disc"
-start_exe "$IT_TMP/disc/$(basename "$SKDSETUP")"
+start_prog "${RUN[@]}" "$IT_TMP/disc/$MENU"
 menu=$LAST_PID
 main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
 [[ $(find_windows "$DISC_NAME" | wc -l) == 1 ]] || fail "more than one main window"
@@ -70,8 +71,5 @@ for request in "700 500" "300 200"; do
 done
 assert_running "$menu" "after the resize attempts"
 
-send_keys "$main" alt+F4
-q=$(wait_window "$CLOSE_CAPTION" "$WAIT" "$menu")
-send_keys "$q" Return
-assert_exit "$menu" 0
+close_menu "$main" "$menu"
 log ok
