@@ -20,6 +20,8 @@ namespace common {
 
 inline constexpr const char* kDefaultWindowName = "LDTK. Инсталлятор";
 inline constexpr const char* kDefaultSystemName = "Orvanta Reader Configuration Tool ";
+// The install button's hint when [PRG] gives none.
+inline constexpr const char* kDefaultSetupHint = "Выполнить установку";
 
 extern std::string ProgramDir;
 extern std::string WindowName;

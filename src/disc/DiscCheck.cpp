@@ -101,6 +101,12 @@ std::optional<std::string> Nearest(const std::string& name, const std::vector<st
 
 std::string Quoted(const std::string& s) { return "«" + s + "»"; }
 
+// A little-endian 16-bit field of a file header; 0 past its end.
+unsigned Le16(std::string_view data, std::size_t at) {
+  if (at + 2 > data.size()) return 0;
+  return static_cast<unsigned char>(data[at]) | (static_cast<unsigned char>(data[at + 1]) << 8);
+}
+
 class Checker {
  public:
   explicit Checker(const std::string& dir) {
@@ -362,9 +368,10 @@ class Checker {
       return;
     }
     ShowValue("install-label", "Надпись у кнопки установки", "PRG", "Name", prg.SetupName, nullptr);
+    const bool ownHint = !prg.SetupHint.empty();
     ShowValue("install-hint", "Подсказка кнопки установки", "PRG", "SetupHint",
-              prg.SetupHint.empty() ? "Выполнить установку" : prg.SetupHint,
-              prg.SetupHint.empty() ? "Выполнить установку" : nullptr);
+              ownHint ? prg.SetupHint : common::kDefaultSetupHint,
+              ownHint ? nullptr : common::kDefaultSetupHint);
     Installer("PRG", "Location", Severity::Error);
     for (int i = 1; i <= 7; ++i) Installer("ADD", "Location" + std::to_string(i), Severity::Warning);
     for (int i = 1; i <= 4; ++i) Installer("SRV", "Location" + std::to_string(i), Severity::Warning);
@@ -409,18 +416,13 @@ class Checker {
     std::array<char, 4096> head{};
     in.read(head.data(), head.size());
     const std::string_view data(head.data(), static_cast<std::size_t>(in.gcount()));
-    const auto u16 = [&](std::size_t at, std::string_view d) {
-      return at + 2 <= d.size() ? static_cast<unsigned>(static_cast<unsigned char>(d[at]) |
-                                                        (static_cast<unsigned char>(d[at + 1]) << 8))
-                                : 0u;
-    };
     if (data.empty()) {
       kind = "пустой файл";
       problems.push_back({Severity::Warning, "пустой файл не запустится."});
     } else if (data.substr(0, 2) == "MZ") {
-      WindowsProgram(in, data, u16, kind, problems);
+      WindowsProgram(in, data, kind, problems);
     } else if (data.substr(0, 4) == "\x7F" "ELF") {
-      const unsigned machine = u16(0x12, data);
+      const unsigned machine = Le16(data, 0x12);
       kind = machine == 0x3E   ? "программа Linux (x86-64)"
              : machine == 0x03 ? "программа Linux (x86, 32 бита)"
              : machine == 0xB7 ? "программа Linux (ARM64)"
@@ -445,11 +447,9 @@ class Checker {
     }
   }
 
-  template <typename U16>
-  static void WindowsProgram(std::ifstream& in, std::string_view data, const U16& u16,
-                             std::string& kind,
+  static void WindowsProgram(std::ifstream& in, std::string_view data, std::string& kind,
                              std::vector<std::pair<Severity, std::string>>& problems) {
-    const std::uint32_t peAt = data.size() >= 0x40 ? u16(0x3C, data) | (u16(0x3E, data) << 16) : 0;
+    const std::uint32_t peAt = data.size() >= 0x40 ? Le16(data, 0x3C) | (Le16(data, 0x3E) << 16) : 0;
     std::array<char, 6> pe{};
     in.clear();
     in.seekg(peAt);
@@ -460,7 +460,7 @@ class Checker {
       problems.push_back({Severity::Warning, "у файла нет заголовка программы Windows."});
       return;
     }
-    const unsigned machine = u16(4, header);
+    const unsigned machine = Le16(header, 4);
     if (machine == 0x14C) {
       kind = "программа Windows (x86, 32 бита)";
       return;
@@ -473,9 +473,7 @@ class Checker {
 
   static void Script(const std::string& path, std::string_view data, std::string& kind,
                      std::vector<std::pair<Severity, std::string>>& problems) {
-    std::string_view first = data.substr(2, data.find('\n') == std::string_view::npos
-                                                ? std::string_view::npos
-                                                : data.find('\n') - 2);
+    std::string_view first = data.substr(0, data.find('\n')).substr(2);
     const bool cr = !first.empty() && first.back() == '\r';
     first.remove_prefix(std::min(first.find_first_not_of(" \t"), first.size()));
     // Like the kernel: the interpreter ends at a blank or the line's end, and

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "disc/DiscCheck.h"
+#include "platform/ProfileParser.h"
 #include "platform/TextDecode.h"
 
 extern char** environ;
@@ -53,16 +54,6 @@ constexpr const char* kAutorunSh =
 
 constexpr const char* kNotWritten = "Образ не записан.\n";
 constexpr const char* kPasswordFile = "password";
-
-bool SameNameIgnoringCase(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 bool IsDirectory(const std::string& path) {
   struct stat st{};
@@ -325,7 +316,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   for (const Added& a : kAdded) {
     bool kept = false;
     for (const std::string& n : names) {
-      if (SameNameIgnoringCase(n, a.Name)) {
+      if (platform::ProfileNamesEqual(platform::Utf8ToUtf16(n), platform::Utf8ToUtf16(a.Name))) {
         messages += "В папке диска уже есть " + n + ": в образ взят он, свой не добавлен.\n";
         kept = true;
         break;

@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 
+#include "config/Common.h"
 #include "help/Help.h"
 
 namespace ui {
@@ -19,7 +20,7 @@ constexpr TControlRow kMainControls[] = {
      .Text = "Установка программного обеспечения", .Font = &kLabelFont, .Transparent = true},
     {.Id = SoftSetupRXSB, .Name = "SoftSetupRXSB", .Kind = ControlKind::FlatImageButton,
      .Left = 72, .Top = 130, .Width = 35, .Height = 35,
-     .Hint = "Выполнить установку", .Picture = "SoftSetup.bmp"},
+     .Hint = common::kDefaultSetupHint, .Picture = "SoftSetup.bmp"},
     {.Id = ViewRxSB, .Name = "ViewRxSB", .Kind = ControlKind::FlatImageButton,
      .Left = 168, .Top = 222, .Width = 35, .Height = 35,
      .Hint = "Обзор содержимого диска", .Picture = "View.bmp"},
