@@ -16,26 +16,8 @@ prefix=${SKD_WINEPREFIX:-$src/build/payload/wineprefix}
 source "$src/tests/integration/lib.sh" "$payload/skdsetup" "$payload/skdsetup" /dev/null "$src" "$3"
 command -v xorriso >/dev/null || fail "no xorriso (scripts/deps.sh xorriso)"
 
-WINESERVER=/usr/lib/wine/wineserver
-wine_stop() {
-  [[ -d $prefix ]] || return 0
-  WINEPREFIX=$prefix "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
-  WINEPREFIX=$prefix timeout 30 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-  # The installer Wine started runs outside the Wine session.
-  # shellcheck disable=SC2046 # one id per word
-  procs_end $(procs_marked "" "$prefix")
-}
-image_cleanup() {
-  local rc=$?
-  # A second signal (timeout signals the command and then its group) must
-  # not cut the cleaning short.
-  trap '' INT TERM
-  set +e
-  wine_stop
-  (exit "$rc")
-  it_cleanup
-}
-trap image_cleanup EXIT
+# lib.sh's cleanup ends the Wine session and the installer it started.
+IT_WINEPREFIX=$prefix
 
 # "mode path" of each file in the image, as Linux (default) or Windows
 # (norock: the Joliet tree) reads it.

@@ -35,10 +35,28 @@ fail() {
 
 log() { echo "-- $*"; }
 
+# Ends every program of the test's Wine prefix (IT_WINEPREFIX, set by a test
+# that runs Wine), its server, and what Wine started outside its session (a
+# Unix script it was handed).
+wine_stop() {
+  [[ -n ${IT_WINEPREFIX:-} && -d $IT_WINEPREFIX ]] || return 0
+  local server=/usr/lib/wine/wineserver
+  [[ -x $server ]] || server=$(command -v wineserver)
+  WINEPREFIX=$IT_WINEPREFIX "$server" -k </dev/null >/dev/null 2>&1 || true
+  WINEPREFIX=$IT_WINEPREFIX timeout 30 "$server" -w </dev/null >/dev/null 2>&1 || true
+  # shellcheck disable=SC2046 # one id per word
+  procs_end $(procs_marked "" "$IT_WINEPREFIX")
+}
+
 it_cleanup() {
   local rc=$? pid
-  trap - EXIT INT TERM
+  trap - EXIT
+  # A second signal (timeout signals the command and then its group) must
+  # not cut the cleaning short.
+  trap '' INT TERM
   set +e
+  # Wine goes before the X server it draws on.
+  wine_stop
   # Programs first: xsession_stop waits for every child of this shell.
   for pid in "${IT_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${IT_PIDS[@]}"; do

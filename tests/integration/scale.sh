@@ -48,7 +48,7 @@ else
     set +e
     set_log_pixels 96 || echo "WARNING: could not put LogPixels back to 96 in $SKD_WINEPREFIX" >&2
     (exit "$rc")
-    wine_cleanup
+    it_cleanup
   }
   trap scale_cleanup EXIT
   start_at() {

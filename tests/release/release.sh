@@ -11,21 +11,8 @@ src=$(realpath "$(dirname "$0")/../..")
 prefix=${SKD_WINEPREFIX:-$src/build/payload/wineprefix}
 source "$src/tests/integration/lib.sh" /dev/null /dev/null /dev/null "$src" "$1"
 
-WINESERVER=/usr/lib/wine/wineserver
-wine_stop() {
-  [[ -d $prefix ]] || return 0
-  WINEPREFIX=$prefix "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
-  WINEPREFIX=$prefix timeout 30 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-}
-release_cleanup() {
-  local rc=$?
-  trap '' INT TERM
-  set +e
-  wine_stop
-  (exit "$rc")
-  it_cleanup
-}
-trap release_cleanup EXIT
+# lib.sh's cleanup ends the Wine session.
+IT_WINEPREFIX=$prefix
 
 version=$(sed -n 's/^project(skdsetup VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 epoch=$(git -C "$src" log -1 --format=%ct)

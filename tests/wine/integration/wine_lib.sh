@@ -13,27 +13,11 @@ WAIT=${SKD_IT_WAIT:-60}
 
 WINE_SH=$SOURCE_DIR/scripts/wine.sh
 export SKD_WINEPREFIX
-WINESERVER=/usr/lib/wine/wineserver
-[[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver)
+# lib.sh's cleanup ends the Wine session with the test.
+IT_WINEPREFIX=$SKD_WINEPREFIX
 
 # shellcheck disable=SC2034 # launcher.sh's names
 RUN=("$WINE_SH") SHOTS=win32
-
-# Ends every Wine program of the prefix and its server.
-wine_stop() {
-  WINEPREFIX=$SKD_WINEPREFIX "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
-  WINEPREFIX=$SKD_WINEPREFIX timeout 30 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-}
-
-# Wine goes before the X server it draws on.
-wine_cleanup() {
-  local rc=$?
-  set +e
-  wine_stop
-  (exit "$rc")
-  it_cleanup
-}
-trap wine_cleanup EXIT
 
 session() {
   it_xsession
