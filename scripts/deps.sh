@@ -33,7 +33,15 @@ for p in "${missing[@]}"; do
     dpkg --add-architecture "$arch"
   fi
 done
-apt-get update -qq
+# A mirror in the middle of a sync serves an index that does not match its
+# Release file; apt then goes on without it, and what it held cannot be
+# installed. Such an update gets two more tries.
+for try in 1 2 3; do
+  update=$(apt-get update -qq 2>&1) || true
+  grep -q 'Failed to fetch' <<<"$update" || break
+  ((try < 3)) && { echo "deps.sh: an index of the package archive failed; trying again" >&2; sleep 20; }
+done
+[[ -n $update ]] && echo "$update" >&2
 # The tests run a private Firebird instance of their own; the machine's
 # server must not be started by the package's install scripts. A policy file
 # that is already there is left exactly as it is.
@@ -44,7 +52,16 @@ if [[ ! -e $policy ]]; then
   printf '#!/bin/sh\nexit 101\n' >"$guard"
   chmod 755 "$guard"
 fi
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+  >"${TMPDIR:-/tmp}/skd-apt.$$.log" 2>&1; then
+  cat "${TMPDIR:-/tmp}/skd-apt.$$.log" >&2
+  rm -f "${TMPDIR:-/tmp}/skd-apt.$$.log"
+  echo "deps.sh: apt-get could not install: ${missing[*]}" >&2
+  grep -q 'Failed to fetch' <<<"$update" &&
+    echo "deps.sh: an index of the package archive did not download (see above); try again once the mirror has synced" >&2
+  exit 1
+fi
+rm -f "${TMPDIR:-/tmp}/skd-apt.$$.log"
 if [[ -n $guard ]]; then
   rm -f "$guard"
 fi

@@ -6,8 +6,11 @@
 #   linux/         the Qt libraries and what they need beyond a desktop's own
 #   skdsetup.exe   the 32-bit Windows menu
 # Usage: scripts/payload.sh [OUT_DIR]   (default build/payload/out)
-# The builds go to build/payload/linux and build/payload/mingw; the skddisc
-# built there finds the default payload as payload/ beside it (a link).
+# The programs are those of the release and mingw presets (build/release,
+# build/mingw: one build serves the tests, the benchmark and the payload);
+# the skddisc built there finds the default payload as payload/ beside it (a
+# link). Dates in the programs are SOURCE_DATE_EPOCH (default: the commit's
+# time), so any build of one commit gives the same payload.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,13 +18,20 @@ out=${1:-build/payload/out}
 
 scripts/deps.sh xorriso patchelf g++-mingw-w64-i686-posix
 
-cmake --preset release -B build/payload/linux >/dev/null
-cmake --build build/payload/linux --target skdsetup skddisc
-cmake --preset mingw -B build/payload/mingw >/dev/null
-cmake --build build/payload/mingw --target skdsetup skddisc
+if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
+fi
+export SOURCE_DATE_EPOCH
+# Qt's resource compiler stamps file dates into the program otherwise.
+export QT_RCC_SOURCE_DATE_OVERRIDE=$SOURCE_DATE_EPOCH
+
+cmake --preset release >/dev/null
+cmake --build --preset release --target skdsetup skddisc
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target skdsetup skddisc
 
 plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS)
-exe=$root/build/payload/linux/src/frontend/qt/skdsetup
+exe=$root/build/release/src/frontend/qt/skdsetup
 # xcb is the one platform: on Wayland the menu runs through XWayland. The
 # compose input context gives dead keys and compose sequences.
 roots=("$exe" "$plugins/platforms/libqxcb.so"
@@ -94,11 +104,11 @@ for f in "$lib"/plugins/*/*.so; do
 done
 # Qt reads qt.conf beside the program; its paths are relative to it.
 printf '[Paths]\nPrefix = linux\nPlugins = plugins\n' >"$new/qt.conf"
-cp build/payload/mingw/src/frontend/win32/skdsetup.exe "$new/"
+cp build/mingw/src/frontend/win32/skdsetup.exe "$new/"
 
 rm -rf "$out"
 mv "$new" "$out"
 trap - EXIT
 chmod 755 "$out"
-[[ $out == build/payload/out ]] && ln -sfn "$(realpath "$out")" build/payload/linux/src/disc/payload
+[[ $out == build/payload/out ]] && ln -sfn "$(realpath "$out")" build/release/src/disc/payload
 echo "payload: $out ($(du -sh "$out" | cut -f1), ${#taken[@]} libraries)"

@@ -40,8 +40,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/skd-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 payload=$work/payload
 scripts/payload.sh "$payload"
-skddisc=$root/build/payload/linux/src/disc/skddisc
-skddisc_exe=$root/build/payload/mingw/src/disc/skddisc.exe
+skddisc=$root/build/release/src/disc/skddisc
+skddisc_exe=$root/build/mingw/src/disc/skddisc.exe
 
 # The sample disc must pass the check before anything is made of it.
 set +e

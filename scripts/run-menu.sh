@@ -15,6 +15,13 @@ mkdir -p "$(dirname "$stage")"
 cp -r examples/disc "$stage"
 cp build/default/src/frontend/qt/skdsetup "$stage/"
 
+# Qt wants a private runtime folder, and without one it says so at every
+# start.
+if [[ -z ${XDG_RUNTIME_DIR:-} || ! -d $XDG_RUNTIME_DIR ]]; then
+  export XDG_RUNTIME_DIR=$root/build/xdg-runtime
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
 if [[ -n ${DISPLAY:-} ]]; then
   exec "$stage/skdsetup"
 fi

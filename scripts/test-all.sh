@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test lane: core and Qt tests
 # with the integration tests (real program on Xvfb), the same under
-# ASan+UBSan, the Windows build and its tests under Wine, a quick run of the
-# benchmark (that it measures; its figures fail nothing), and a minute of
-# fuzzing of the setup.ini reader.
+# ASan+UBSan, the Windows build and its tests under Wine, the disc image, the
+# release files, a quick run of the benchmark (that it measures; its figures
+# fail nothing), and a minute of fuzzing of the setup.ini reader. The lanes
+# run in two tracks side by side; each writes build/lane-NAME.log, and the
+# log of a lane that fails is shown at the end.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -11,31 +13,43 @@ fuzz_seconds=${SKD_FUZZ_SECONDS:-60}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$root/build/xdg-runtime}
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
+# The packages of the Linux builds first; those of the Windows, disc and
+# release lanes install in the background while the first build runs, in
+# one install (one update, one download, one round of triggers).
 scripts/deps.sh || exit 1
+packages_time=$SECONDS
+mkdir -p "$root/build"
+extra_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix wine64 wine32:i386
+  fonts-wine locales xorriso patchelf zip osslsigncode libx11-dev firebird3.0-utils)
 
 # Every process of this run carries the mark, so that any one left running
 # at the end can be found.
 export SKD_TEST_RUN=$$.$(date +%s%N)
 source scripts/procs.sh
 
-declare -a summary
-status=0
+# A lane writes its log and one result line; the lanes run in two tracks
+# side by side, so that one track's builds use the cores while the other's
+# tests wait on windows and servers.
+results=$root/build/lane-results
+rm -rf "$results" && mkdir -p "$results"
 lane() {  # lane <name> <command...>
   local name=$1; shift
-  echo "=== $name"
-  local log=$root/build/lane-$name.log
-  mkdir -p "$root/build"
-  if "$@" 2>&1 | tee "$log"; then
-    summary+=("$name: $(grep -E 'tests passed|Done [0-9]+ runs|figures measured' "$log" | tail -1)")
+  local log=$root/build/lane-$name.log began=$SECONDS line
+  echo "=== $name: started"
+  if "$@" >"$log" 2>&1; then
+    line="$name ($((SECONDS - began)) s): $(grep -E 'tests passed|Done [0-9]+ runs|figures measured' "$log" | tail -1)"
   else
-    summary+=("$name: FAILED ($(grep -E 'tests passed' "$log" | tail -1))")
-    status=1
+    line="$name ($((SECONDS - began)) s): FAILED ($(grep -E 'tests passed' "$log" | tail -1))"
   fi
+  echo "$line" >"$results/$name"
+  echo "=== $line"
 }
 
 build_and_test() {  # preset
-  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" &&
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" && {
+    [[ $1 != default ]] || touch "$root/build/.default-built"
     ctest --preset "$1" -j2
+  }
 }
 
 fuzz() {
@@ -48,28 +62,69 @@ fuzz() {
   return "$rc"
 }
 
+extra_packages() {
+  scripts/deps.sh "${extra_packages[@]}" && echo "packages: tests passed"
+}
+
+# The Windows lane's end-to-end tests read the X clipboard with a program of
+# the default build; they start once that build is there (or has failed).
+wine_lane() {
+  SKD_WINE_WAIT_FOR=$root/build/.default-built scripts/test-wine.sh
+}
+
 # The disc image of the sample disc, with the payload it needs, and both
 # menus run from the image's files (the Linux one without the system's Qt,
 # the Windows one under Wine from a drive root).
 disc_image() {
-  scripts/deps.sh wine64 wine32:i386 fonts-wine locales && scripts/payload.sh &&
-    bash tests/disc/image.sh build/payload/linux/src/disc/skddisc build/payload/out \
+  scripts/payload.sh &&
+    bash tests/disc/image.sh build/release/src/disc/skddisc build/payload/out \
       build/payload/screenshots && echo "disc image: tests passed"
 }
 
-# Two clean clones built into release files alike byte for byte, a signed
-# release verified, the versions read back.
+# A clean clone against the tree's own build, alike byte for byte; a signed
+# release verified; the versions read back.
 release_files() {
   bash tests/release/release.sh build/payload/screenshots
 }
 
-lane default build_and_test default
-lane asan build_and_test asan
-lane wine scripts/test-wine.sh
-lane disc disc_image
-lane release release_files
-lane bench scripts/bench.sh --quick
-lane fuzz fuzz
+rm -f "$root/build/.default-built"
+(
+  lane default build_and_test default
+  touch "$root/build/.default-built"
+  lane asan build_and_test asan
+  lane fuzz fuzz
+) &
+track1=$!
+(
+  lane packages extra_packages
+  if grep -q FAILED "$results/packages"; then
+    for name in wine disc release bench; do
+      echo "$name (0 s): FAILED (packages missing)" >"$results/$name"
+    done
+    exit
+  fi
+  lane wine wine_lane
+  lane disc disc_image
+  lane release release_files
+  lane bench scripts/bench.sh --quick
+) &
+track2=$!
+wait "$track1" "$track2"
+
+declare -a summary
+status=0
+for name in packages default asan wine disc release bench fuzz; do
+  line=$(cat "$results/$name" 2>/dev/null) || line="$name: FAILED (did not run)"
+  summary+=("$line")
+  if [[ $line == *FAILED* ]]; then
+    status=1
+    if [[ -f $root/build/lane-$name.log ]]; then
+      echo
+      echo "=== $name: the end of its log (build/lane-$name.log)"
+      tail -150 "$root/build/lane-$name.log"
+    fi
+  fi
+done
 
 # Nothing the run started may outlive it: a moment for what is ending, then
 # each one left is named, ended, and fails the run.
@@ -92,5 +147,6 @@ fi
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"
+echo "total: $SECONDS s (of which the Linux builds' packages: $packages_time s)"
 [[ $status -eq 0 ]] && echo "ALL LANES PASSED" || echo "SOME LANES FAILED"
 exit $status

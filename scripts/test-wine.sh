@@ -16,6 +16,13 @@ build=$root/build/mingw
 cmake --preset mingw >/dev/null || exit 1
 cmake --build --preset mingw || exit 1
 
+# SKD_WINE_WAIT_FOR: a file to wait for before the tests (test-all.sh's
+# mark that the default build, whose dialog_gallery reads the X clipboard
+# for the end-to-end tests, is done).
+if [[ -n ${SKD_WINE_WAIT_FOR:-} ]]; then
+  while [[ ! -e $SKD_WINE_WAIT_FOR ]]; do sleep 1; done
+fi
+
 # Make the Wine prefix now, so that no test's time limit pays for it.
 SKD_WINEPREFIX=$build/wineprefix scripts/wine.sh --init || exit 1
 

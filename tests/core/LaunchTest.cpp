@@ -542,7 +542,7 @@ TEST_F(RealChildren, OpenerResultsAndNoZombies) {
 TEST_F(RealChildren, ANewerChildReplacesTheWatchedOne) {
   auto form = Make(launcher);
   const std::string pidFile = disc.Path().string() + "/first.pid";
-  ASSERT_TRUE(form.RunSetup(Script("first.sh", "#!/bin/sh\necho $$ > '" + pidFile + "'\nsleep 30\n")));
+  ASSERT_TRUE(form.RunSetup(Script("first.sh", "#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 30\n")));
   ASSERT_TRUE(form.RunSetup(Script("second.sh", "#!/bin/sh\nexit 0\n")));
   EXPECT_GT(TicksUntilIdle(form, 5), 0);  // the newer child decides
   pid_t first = 0;

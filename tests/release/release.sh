@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The release files: two clean clones of the commit, built by
-# scripts/release.sh with one SOURCE_DATE_EPOCH in folders of different
-# names, give the same bytes; the version the programs carry is the
-# project's; a release signed with a throwaway certificate verifies against
+# The release files: two builds of the commit by scripts/release.sh with one
+# SOURCE_DATE_EPOCH in folders of different names (a clean clone, and the
+# tree itself or a second clone) give the same bytes; the version the
+# programs carry is the project's; a release signed with a throwaway certificate verifies against
 # it, fails once a byte is changed, gives back the unsigned bytes when the
 # signature is taken off, and its skdsetup.exe still starts under Wine.
 #   bash tests/release/release.sh SHOT_DIR
@@ -19,13 +19,26 @@ epoch=$(git -C "$src" log -1 --format=%ct)
 name=skdsetup-$version
 export SOURCE_DATE_EPOCH=$epoch
 
-log "two clean clones, built apart"
-for clone in a elsewhere/b; do
+# A clean clone built from nothing, against a second build of the commit in
+# another folder: the tree's own, whose builds the other lanes made, when it
+# holds nothing beyond the commit; otherwise a second clean clone.
+if [[ -z $(git -C "$src" status --porcelain) ]]; then
+  log "a clean clone, built apart, against the tree's own build"
+  (cd "$src" && scripts/release.sh --out "$IT_TMP/tree/dist" >"$IT_TMP/release-tree.log" 2>&1) ||
+    fail "release.sh in the tree: $(tail -20 "$IT_TMP/release-tree.log")"
+  b=$IT_TMP/tree/dist
+  clones=(a)
+else
+  log "two clean clones, built apart (the tree holds changes)"
+  b=$IT_TMP/elsewhere/b/dist
+  clones=(a elsewhere/b)
+fi
+for clone in "${clones[@]}"; do
   git clone -q "$src" "$IT_TMP/$clone"
   (cd "$IT_TMP/$clone" && scripts/release.sh --out dist >"$IT_TMP/release-${clone##*/}.log" 2>&1) ||
     fail "release.sh in $clone: $(tail -20 "$IT_TMP/release-${clone##*/}.log")"
 done
-a=$IT_TMP/a/dist b=$IT_TMP/elsewhere/b/dist
+a=$IT_TMP/a/dist
 differ=()
 for f in "$a"/* "$b"/*; do
   cmp -s "$a/${f##*/}" "$b/${f##*/}" || differ+=("${f##*/}")
