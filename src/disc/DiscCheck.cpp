@@ -779,15 +779,6 @@ class Checker {
 
 }  // namespace
 
-int Report::Count(Severity level) const {
-  return static_cast<int>(std::count_if(Findings.begin(), Findings.end(),
-                                        [&](const Finding& f) { return f.Level == level; }));
-}
-
-int Report::ExitStatus() const {
-  return Count(Severity::Error) ? 2 : Count(Severity::Warning) ? 1 : 0;
-}
-
 Report CheckDisc(const std::string& dir) { return Checker(dir).Run(); }
 
 }  // namespace disc

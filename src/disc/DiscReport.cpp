@@ -46,6 +46,15 @@ const char* LevelName(Severity level) {
 
 }  // namespace
 
+int Report::Count(Severity level) const {
+  return static_cast<int>(std::count_if(Findings.begin(), Findings.end(),
+                                        [&](const Finding& f) { return f.Level == level; }));
+}
+
+int Report::ExitStatus() const {
+  return Count(Severity::Error) ? 2 : Count(Severity::Warning) ? 1 : 0;
+}
+
 std::string FormatText(const Report& report) {
   std::string out = "Диск: " + Shown(report.Disc) + "\n\nМеню покажет и запустит:\n";
   for (const Finding& f : report.Findings)
