@@ -1,10 +1,11 @@
 #include "disc/DiscCheck.h"
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <unordered_map>
 
@@ -187,11 +188,13 @@ class DiskProbe : public FileProbe {
   }
 };
 
+#ifndef _WIN32
 std::string Octal(unsigned mode) {
   std::string out;
   for (int shift = 6; shift >= 0; shift -= 3) out += static_cast<char>('0' + ((mode >> shift) & 7));
   return out;
 }
+#endif
 
 // What a file system entry is, for the messages.
 const char* KindName(fs::file_type type) {
@@ -705,9 +708,10 @@ class Checker {
     for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
       const fs::directory_entry& entry = *it;
       const std::string shown = programDir_ + Utf8Of(entry.path().lexically_relative(U8(programDir_)));
-      Name(shown, Utf8Of(entry.path().filename()));
       std::error_code statEc;
       const fs::file_status st = entry.symlink_status(statEc);
+      folders_[Utf8Of(entry.path().parent_path())].push_back(
+          {Utf8Of(entry.path().filename()), shown, st.type() == fs::file_type::directory});
       switch (st.type()) {
         case fs::file_type::regular:
         case fs::file_type::directory:
@@ -737,19 +741,76 @@ class Checker {
           break;
       }
     }
+    for (auto& [folder, entries] : folders_) Names(entries);
   }
 
-  // Windows shows the Joliet name; Linux the name itself.
-  void Name(const std::string& shown, const std::string& name) {
-    const std::u16string joliet = JolietName(name);
-    if (joliet.size() > kJolietUnits)
-      Add(Severity::Warning, 0, "name",
-          "Имя длиннее " + std::to_string(kJolietUnits) +
-              " знаков, Windows покажет его укороченным: " + Quoted(shown) + ".");
-    else if (joliet != platform::Utf8ToUtf16(name))
-      Add(Severity::Warning, 0, "name",
-          "Windows покажет имя " + Quoted(shown) + " как " + Quoted(Utf8(joliet)) +
-              " (управляющие знаки, знаки * / : ; ? \\ и байты не в UTF-8 становятся «_»).");
+  struct Entry {
+    std::string Name;
+    std::string Shown;
+    bool Folder;
+  };
+
+  // Windows shows the Joliet names of a folder; Linux the names themselves.
+  // xorriso cuts a long name (keeping a file's extension) and numbers the
+  // names that come out alike, in the order of the names on Linux.
+  void Names(std::vector<Entry>& entries) {
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.Name < b.Name; });
+    std::vector<std::u16string> replaced, joliet;
+    std::unordered_map<std::u16string, std::vector<std::size_t>> alike;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      replaced.push_back(JolietName(entries[i].Name));
+      joliet.push_back(JolietCut(replaced.back(), entries[i].Folder, 0));
+      alike[joliet.back()].push_back(i);
+    }
+    std::vector<std::u16string> shown = joliet;
+    std::vector<bool> guessed(entries.size());
+    for (const auto& [name, group] : alike) {
+      if (group.size() < 2) continue;
+      for (std::size_t k = 0; k < group.size(); ++k) {
+        const std::size_t i = group[k];
+        shown[i] = JolietCut(replaced[i], entries[i].Folder, 1);
+        const std::size_t dot = entries[i].Folder ? std::u16string::npos : shown[i].rfind(u'.');
+        shown[i].insert(dot == std::u16string::npos || dot == 0 ? shown[i].size() : dot, 1,
+                        static_cast<char16_t>(u'0' + k % 10));
+        // Past ten, or meeting another name, xorriso numbers otherwise.
+        guessed[i] = group.size() > 10 || alike.count(shown[i]) > 0;
+      }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const std::u16string own = platform::Utf8ToUtf16(entries[i].Name);
+      if (shown[i] == own && replaced[i] == own) continue;
+      std::string message = "Windows покажет имя " + Quoted(entries[i].Shown);
+      if (guessed[i])
+        message += " с номером, который выберет xorriso (после замен в папке совпадают имена " +
+                   Quoted(Utf8(joliet[i])) + ")";
+      else
+        message += " как " + Quoted(Utf8(shown[i]));
+      std::vector<std::string> why;
+      if (replaced[i] != own)
+        why.push_back("управляющие знаки, знаки * / : ; ? \\ и байты не в UTF-8 заменяются на «_»");
+      if (replaced[i].size() != joliet[i].size())
+        why.push_back("имя длиннее " + std::to_string(kJolietUnits) + " знаков укорачивается");
+      if (alike[joliet[i]].size() > 1) why.push_back("одинаковые после этого имена нумеруются");
+      message += " (";
+      for (std::size_t k = 0; k < why.size(); ++k) message += (k ? "; " : "") + why[k];
+      Add(Severity::Warning, 0, "name", message + ").");
+    }
+  }
+
+  // Joliet's room for a name: 103 units; a file's name and extension 103
+  // with the dot apart, the extension kept whole up to 3 units; `digits`
+  // fewer for a number.
+  static std::u16string JolietCut(const std::u16string& name, bool folder, std::size_t digits) {
+    const std::size_t room = kJolietUnits - digits;
+    const std::size_t dot = folder ? std::u16string::npos : name.rfind(u'.');
+    if (dot == std::u16string::npos || dot == 0) return name.substr(0, room);
+    std::u16string base = name.substr(0, dot), ext = name.substr(dot + 1);
+    if (base.size() + ext.size() <= room) return name;
+    ext.resize(std::min(ext.size(),
+                        std::max<std::size_t>(3, room > base.size() ? room - base.size() : 0)));
+    base.resize(std::min(base.size(), room - ext.size()));
+    return base + u'.' + ext;
   }
 
   // The image is readable by all; a file kept from others is not kept so.
@@ -771,6 +832,7 @@ class Checker {
   std::u16string text_;
   std::unordered_map<std::u16string, int> sectionLines_;
   std::unordered_map<std::u16string, int> keyLines_;
+  std::map<std::string, std::vector<Entry>> folders_;
   Text section_;
 #ifndef _WIN32
   int dirFd_ = -1;

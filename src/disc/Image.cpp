@@ -89,7 +89,11 @@ class Interrupts {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     for (const int sig : kSignals) sigaddset(&action.sa_mask, sig);
-    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &old_[i]);
+    // An ignored signal (nohup, a background job's SIGINT) stays ignored.
+    for (int i = 0; i < 3; ++i) {
+      sigaction(kSignals[i], nullptr, &old_[i]);
+      if (old_[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &action, nullptr);
+    }
   }
   ~Interrupts() {
     for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &old_[i], nullptr);
