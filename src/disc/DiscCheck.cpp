@@ -176,8 +176,17 @@ class DiskProbe : public FileProbe {
     if (!ec) info.Real = Utf8Of(real);
     return info;
   }
+  // `disc`: the disc folder, links resolved. Inside it nothing is read
+  // through a link; the interpreters of this machine are links often.
+  explicit DiskProbe(fs::path disc) : disc_(std::move(disc)) {}
   std::string Read(const std::string& path, std::uint64_t offset, std::size_t size) override {
-    return ReadRegular(path, offset, size, true);
+    std::error_code ec;
+    const fs::path lexical = fs::absolute(U8(path), ec).lexically_normal();
+    const auto in = std::mismatch(disc_.begin(), disc_.end(), lexical.begin(), lexical.end());
+    if (!disc_.empty() && in.first == disc_.end() &&
+        fs::canonical(lexical.parent_path(), ec) != lexical.parent_path())
+      return {};
+    return ReadRegular(path, offset, size, disc_.empty() || in.first != disc_.end());
   }
   bool KnowsLinux() const override {
 #ifdef _WIN32
@@ -186,6 +195,9 @@ class DiskProbe : public FileProbe {
     return true;
 #endif
   }
+
+ private:
+  fs::path disc_;
 };
 
 #ifndef _WIN32
@@ -654,7 +666,7 @@ class Checker {
                                                     : " — " + what + ", а не программа."));
       return;
     }
-    DiskProbe probe;
+    DiskProbe probe(root_);
     const InstallerKind kind = ClassifyInstaller(path, probe);
     Add(Severity::Info, line, "installer", head + " — " + kind.Kind + ".");
     for (const InstallerProblem& p : kind.Problems)

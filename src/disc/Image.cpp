@@ -465,7 +465,8 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   std::string label = FitLabel(options.Label.empty() ? report.Caption : options.Label, cut);
   if (label.empty() && !options.Label.empty()) {
     label = FitLabel(report.Caption, cut);
-    messages += "Метка «" + options.Label + "» пуста без пробелов; взята метка по заголовку окна.\n";
+    messages += "Метка «" + options.Label + "» — одни пробелы; взята метка по заголовку окна «" +
+                label + "».\n";
   }
   if (cut) messages += "Метка тома длиннее, чем вмещает диск; записана «" + label + "».\n";
   // xorriso's own label when none is given; Windows shows it as it is.
