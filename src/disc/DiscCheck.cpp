@@ -146,11 +146,13 @@ std::string ReadRegular(const std::string& path, std::uint64_t offset, std::size
   const fs::file_status st = follow ? fs::status(U8(path), ec) : fs::symlink_status(U8(path), ec);
   if (ec || st.type() != fs::file_type::regular) return {};
   if (regular) *regular = true;
+  const std::uintmax_t length = fs::file_size(U8(path), ec);
+  if (ec || offset >= length) return {};
   std::ifstream in(U8(path), std::ios::binary);
   in.seekg(static_cast<std::streamoff>(offset));
   if (!in) return {};
-  std::string out(size, '\0');
-  in.read(out.data(), static_cast<std::streamsize>(size));
+  std::string out(static_cast<std::size_t>(std::min<std::uintmax_t>(size, length - offset)), '\0');
+  in.read(out.data(), static_cast<std::streamsize>(out.size()));
   out.resize(static_cast<std::size_t>(in.gcount()));
   return out;
 #endif
