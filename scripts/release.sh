@@ -26,6 +26,8 @@ while (($#)); do
   esac
 done
 
+# The password stays in this shell: no build or tool started from here inherits it.
+export -n SKD_SIGN_PASSWORD 2>/dev/null || true
 scripts/deps.sh xorriso patchelf zip osslsigncode g++-mingw-w64-i686-posix
 version=$(sed -n 's/^project(skdsetup VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [[ -n $version ]] || { echo "release: no version in CMakeLists.txt" >&2; exit 1; }

@@ -1,18 +1,22 @@
 #include "disc/DiscCheck.h"
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <unordered_map>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include "config/Common.h"
+#include "disc/Installer.h"
 #include "config/IniF.h"
 #include "platform/Profile.h"
 #include "platform/ProfileParser.h"
@@ -90,6 +94,8 @@ std::optional<std::string> Nearest(const std::string& name, const std::vector<st
   std::optional<std::string> best;
   std::size_t bestDistance = 3;
   for (const std::string& k : known) {
+    // More letters apart than edits allowed: not worth the table.
+    if (want.size() > k.size() + 2 || k.size() > want.size() + 2) continue;
     const std::size_t d = EditDistance(want, Lower(k));
     if (d < bestDistance && d * 3 < k.size()) {
       best = k;
@@ -101,10 +107,148 @@ std::optional<std::string> Nearest(const std::string& name, const std::vector<st
 
 std::string Quoted(const std::string& s) { return "«" + s + "»"; }
 
-// A little-endian 16-bit field of a file header; 0 past its end.
-unsigned Le16(std::string_view data, std::size_t at) {
-  if (at + 2 > data.size()) return 0;
-  return static_cast<unsigned char>(data[at]) | (static_cast<unsigned char>(data[at + 1]) << 8);
+std::string Utf8Of(const fs::path& p) {
+  const std::u8string u = p.u8string();
+  return std::string(u.begin(), u.end());
+}
+
+// Up to `size` bytes from `offset` of a regular file; "" for anything else.
+// Nothing but a regular file is ever opened: a FIFO would block the open,
+// a device could read without end.
+std::string ReadRegular(const std::string& path, std::uint64_t offset, std::size_t size,
+                        bool follow, bool* regular = nullptr) {
+  if (regular) *regular = false;
+#ifndef _WIN32
+  const int fd = ::open(path.c_str(),
+                        O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW));
+  if (fd < 0) return {};
+  std::string out;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (regular) *regular = true;
+    const std::uint64_t left =
+        offset < static_cast<std::uint64_t>(st.st_size) ? st.st_size - offset : 0;
+    out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, left)));
+    std::size_t used = 0;
+    while (used < out.size()) {
+      const ssize_t n = ::pread(fd, out.data() + used, out.size() - used,
+                                static_cast<off_t>(offset + used));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      used += static_cast<std::size_t>(n);
+    }
+    out.resize(used);
+  }
+  ::close(fd);
+  return out;
+#else
+  std::error_code ec;
+  const fs::file_status st = follow ? fs::status(U8(path), ec) : fs::symlink_status(U8(path), ec);
+  if (ec || st.type() != fs::file_type::regular) return {};
+  if (regular) *regular = true;
+  const std::uintmax_t length = fs::file_size(U8(path), ec);
+  if (ec || offset >= length) return {};
+  std::ifstream in(U8(path), std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(offset));
+  if (!in) return {};
+  std::string out(static_cast<std::size_t>(std::min<std::uintmax_t>(size, length - offset)), '\0');
+  in.read(out.data(), static_cast<std::streamsize>(out.size()));
+  out.resize(static_cast<std::size_t>(in.gcount()));
+  return out;
+#endif
+}
+
+// The disc's installers and the interpreters they name, on this machine.
+class DiskProbe : public FileProbe {
+ public:
+  Info Stat(const std::string& path) override {
+    Info info;
+    std::error_code ec;
+    const fs::path p = U8(path);
+    const fs::file_type type = fs::status(p, ec).type();
+    info.Kind = type == fs::file_type::regular     ? Type::Regular
+                : type == fs::file_type::directory ? Type::Directory
+                : type == fs::file_type::not_found || type == fs::file_type::none ? Type::Missing
+                                                                                  : Type::Other;
+    if (ec && info.Kind != Type::Missing) info.Kind = Type::Missing;
+#ifndef _WIN32
+    info.Executable = info.Kind == Type::Regular && ::access(path.c_str(), X_OK) == 0;
+#endif
+    const fs::path real = fs::canonical(p, ec);
+    if (!ec) info.Real = Utf8Of(real);
+    return info;
+  }
+  // `disc`: the disc folder, links resolved. Inside it nothing is read
+  // through a link; the interpreters of this machine are links often.
+  explicit DiskProbe(fs::path disc) : disc_(std::move(disc)) {}
+  std::string Read(const std::string& path, std::uint64_t offset, std::size_t size) override {
+    std::error_code ec;
+    const fs::path lexical = fs::absolute(U8(path), ec).lexically_normal();
+    const auto in = std::mismatch(disc_.begin(), disc_.end(), lexical.begin(), lexical.end());
+    if (!disc_.empty() && in.first == disc_.end() &&
+        fs::canonical(lexical.parent_path(), ec) != lexical.parent_path())
+      return {};
+    return ReadRegular(path, offset, size, disc_.empty() || in.first != disc_.end());
+  }
+  bool KnowsLinux() const override {
+#ifdef _WIN32
+    return false;
+#else
+    return true;
+#endif
+  }
+
+ private:
+  fs::path disc_;
+};
+
+#ifndef _WIN32
+std::string Octal(unsigned mode) {
+  std::string out;
+  for (int shift = 6; shift >= 0; shift -= 3) out += static_cast<char>('0' + ((mode >> shift) & 7));
+  return out;
+}
+#endif
+
+// What a file system entry is, for the messages.
+const char* KindName(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::fifo: return "именованный канал (FIFO)";
+    case fs::file_type::socket: return "сокет";
+    case fs::file_type::block: return "блочное устройство";
+    case fs::file_type::character: return "символьное устройство";
+    case fs::file_type::directory: return "папка";
+    case fs::file_type::symlink: return "символьная ссылка";
+    default: return "файл особого рода";
+  }
+}
+
+// Names as Joliet keeps them (what Windows shows): bytes that are not
+// UTF-8 and control characters become '_', and so do * / : ; ? and '\'.
+std::u16string JolietName(const std::string& name) {
+  std::u16string out;
+  std::size_t i = 0;
+  while (i < name.size()) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const std::size_t want = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3
+                             : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+    std::size_t len = want;
+    for (std::size_t k = 1; k < want; ++k)
+      if (i + k >= name.size() || (static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80) len = 0;
+    if (len == 0) {
+      out += u'_';
+      ++i;
+      continue;
+    }
+    const std::u16string units = platform::Utf8ToUtf16(name.substr(i, len));
+    i += len;
+    if (units.size() == 1 && (units[0] < 0x20 || std::u16string_view(u"*/:;?\\").find(units[0]) !=
+                                                     std::u16string_view::npos))
+      out += u'_';
+    else
+      out += units;
+  }
+  return out;
 }
 
 class Checker {
@@ -121,17 +265,39 @@ class Checker {
 #endif
   }
 
+  ~Checker() {
+#ifndef _WIN32
+    if (dirFd_ >= 0) ::close(dirFd_);
+#endif
+  }
+
   Report Run() {
+    std::error_code ec;
+    const fs::path folder = U8(programDir_);
+    const fs::file_type type = fs::status(folder, ec).type();
+    if (type != fs::file_type::directory) {
+      Add(Severity::Error, 0, "no-setup-ini",
+          std::string(type == fs::file_type::not_found || type == fs::file_type::none
+                          ? "Нет папки диска"
+                          : "Это не папка") +
+              ": setup.ini не прочесть, меню сообщит, что не может загрузить информацию для "
+              "инсталляции, и закроется.");
+      return std::move(report_);
+    }
+    root_ = fs::canonical(folder, ec);
     std::string bytes;
-    if (!ReadIni(bytes)) return std::move(report_);
-    Scan(bytes);
-    // The menu's own readers from here on, pointed at the disc.
-    common::ResetSettings();
-    common::ProgramDir = programDir_;
-    inif::LoadSetupNames();
-    report_.Caption = common::WindowName;
-    Shown();
-    Installers();
+    const bool read = ReadIni(bytes);
+    if (read && Encoding(bytes)) {
+      Scan(bytes);
+      // The menu's own readers from here on, pointed at the disc.
+      common::ResetSettings();
+      common::ProgramDir = ReaderDir();
+      inif::LoadSetupNames();
+      report_.Caption = common::WindowName;
+      Shown();
+      Installers();
+    }
+    Walk();
     return std::move(report_);
   }
 
@@ -140,43 +306,111 @@ class Checker {
     report_.Findings.push_back({level, line, code, std::move(message)});
   }
 
+  // The folder the menu's readers get. On Linux a backslash is a letter of
+  // the folder's own name, which the readers would take for a separator;
+  // the folder's descriptor names it without any.
+  std::string ReaderDir() {
+#ifndef _WIN32
+    if (dirFd_ < 0) dirFd_ = ::open(programDir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd_ >= 0) return "/proc/self/fd/" + std::to_string(dirFd_) + "/";
+#endif
+    return programDir_;
+  }
+
+  static std::u16string KeyOf(Text section, Text key) {
+    return platform::ProfileNameKey(section) + u'\n' + platform::ProfileNameKey(key);
+  }
+
   // Where the reader finds a key: the line, or 0 when it finds none.
   int LineOf(const std::string& section, const std::string& key) const {
-    for (const Key& k : keys_)
-      if (SameName(k.Section, section) && SameName(k.Name, key)) return k.Line;
-    return 0;
+    const auto at = keyLines_.find(
+        KeyOf(platform::Utf8ToUtf16(section), platform::Utf8ToUtf16(key)));
+    return at == keyLines_.end() ? 0 : at->second;
   }
 
   int SectionLine(const std::string& section) const {
-    for (const Section& s : sections_)
-      if (SameName(s.Name, section)) return s.Line;
-    return 0;
+    const auto at = sectionLines_.find(platform::ProfileNameKey(platform::Utf8ToUtf16(section)));
+    return at == sectionLines_.end() ? 0 : at->second;
+  }
+
+  // What is at `path` itself, a link not followed; "" a regular file.
+  static std::string NotRegular(const fs::path& path, fs::file_type& type) {
+    std::error_code ec;
+    type = fs::symlink_status(path, ec).type();
+    if (type == fs::file_type::regular) return {};
+    if (type == fs::file_type::not_found || type == fs::file_type::none) return "нет файла";
+    return KindName(type);
+  }
+
+  // Where a link points, shown as it is written.
+  static std::string Target(const fs::path& link) {
+    std::error_code ec;
+    return Utf8Of(fs::read_symlink(link, ec));
+  }
+
+  // Whether the link at `link`, with every further link resolved, points
+  // inside the disc folder; `resolves`: it leads to something that exists.
+  bool Inside(const fs::path& link, bool& resolves) const {
+    std::error_code ec;
+    const fs::path target = fs::read_symlink(link, ec);
+    fs::path parent = fs::canonical(fs::absolute(link, ec).parent_path(), ec);
+    const fs::path full = target.is_absolute() ? target : parent / target;
+    fs::path real = fs::canonical(full, ec);
+    resolves = !ec;
+    if (ec) real = full.lexically_normal();
+    const auto mismatch = std::mismatch(root_.begin(), root_.end(), real.begin(), real.end());
+    return mismatch.first == root_.end();
   }
 
   bool ReadIni(std::string& bytes) {
-    const fs::path path = U8(programDir_ + inif::kIniFileName);
-    std::error_code ec;
-    const bool regular = fs::is_regular_file(path, ec);
-    const std::uintmax_t size = regular ? fs::file_size(path, ec) : 0;
-    std::ifstream in;
-    if (regular && !ec && size <= kMaxIniBytes) in.open(path, std::ios::binary);
-    if (!in) {
-      Add(Severity::Error, 0, "no-setup-ini",
-          "Нет файла setup.ini или его нельзя прочитать: меню сообщит, что не может "
-          "загрузить информацию для инсталляции, и закроется.");
-      return false;
+    const std::string path = programDir_ + inif::kIniFileName;
+    const fs::path file = U8(path);
+    fs::file_type type{};
+    std::string why = NotRegular(file, type);
+    if (type == fs::file_type::symlink) {
+      bool resolves = false;
+      const bool inside = Inside(file, resolves);
+      why = "символьная ссылка на " + Quoted(Target(file)) +
+            (!resolves ? ", которая никуда не ведёт" : inside ? "" : " за пределами папки диска") +
+            " (Windows не увидит файла, и проверка не читает через ссылку)";
+    } else if (std::error_code ec; why.empty() && fs::file_size(file, ec) > kMaxIniBytes && !ec) {
+      why = "он больше 256 МБ";
+    } else if (why.empty()) {
+      bool regular = false;
+      bytes = ReadRegular(path, 0, kMaxIniBytes + 1, false, &regular);
+      if (!regular) why = "его нельзя прочитать";
+      else if (bytes.size() > kMaxIniBytes) why = "он больше 256 МБ";
+      else return true;
     }
-    bytes.assign(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return true;
+    Add(Severity::Error, 0, "no-setup-ini",
+        "setup.ini не прочесть: " + why +
+            "; меню сообщит, что не может загрузить информацию для инсталляции, и закроется.");
+    return false;
   }
 
-  void Encoding(const std::string& bytes) {
+  // UTF-16 without a byte-order mark: every other byte of Latin text is 0.
+  static const char* Utf16WithoutMark(const std::string& bytes) {
+    if (bytes.size() < 4 || bytes.size() % 2) return nullptr;
+    std::size_t zeroEven = 0, zeroOdd = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      if (bytes[i] == '\0') ++(i % 2 ? zeroOdd : zeroEven);
+    const std::size_t half = bytes.size() / 2;
+    if (zeroOdd * 4 >= half * 3 && zeroEven * 4 < half) return "UTF-16 LE";
+    if (zeroEven * 4 >= half * 3 && zeroOdd * 4 < half) return "UTF-16 BE";
+    return nullptr;
+  }
+
+  // False when the menu cannot read the file's text at all.
+  bool Encoding(const std::string& bytes) {
     const bool ascii = std::all_of(bytes.begin(), bytes.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     std::string name, said;
-    switch (platform::DetectProfileEncoding(bytes)) {
+    const platform::ProfileEncoding encoding = platform::DetectProfileEncoding(bytes);
+    const char* unmarked =
+        encoding == platform::ProfileEncoding::Utf8 || encoding == platform::ProfileEncoding::Cp1251
+            ? Utf16WithoutMark(bytes)
+            : nullptr;
+    switch (encoding) {
       case platform::ProfileEncoding::Utf16Le:
         name = "utf-16le", said = "UTF-16 LE с меткой порядка байтов";
         break;
@@ -194,8 +428,19 @@ class Checker {
         name = "cp1251", said = "Windows-1251";
         break;
     }
+    if (unmarked) {
+      name = unmarked[7] == 'L' ? "utf-16le-no-bom" : "utf-16be-no-bom";
+      said = std::string(unmarked) + " без метки порядка байтов";
+    }
     report_.Encoding = name;
     Add(Severity::Info, 0, "encoding", "Кодировка setup.ini: " + said + ".");
+    if (unmarked) {
+      Add(Severity::Error, 0, "no-bom",
+          std::string("Файл в ") + unmarked + " без метки порядка байтов: меню его не прочтёт "
+          "(без метки оно читает файл как 8-битный текст) и сообщит, что не может загрузить "
+          "информацию для инсталляции. Сохраните файл в UTF-16 с меткой порядка байтов.");
+      return false;
+    }
     if (name == "utf-8-bom")
       Add(Severity::Warning, 0, "code-page",
           "Не всякая Windows читает файл с меткой UTF-8 как UTF-8: где нет, программа для "
@@ -211,11 +456,11 @@ class Checker {
           "Программа для Windows читает файл через системную кодовую страницу: на Windows, "
           "где она не 1251, русский текст будет искажён. Сохраните файл в UTF-16 с меткой "
           "порядка байтов.");
+    return true;
   }
 
   void Scan(const std::string& bytes) {
-    Encoding(bytes);
-    // Kept: the names in sections_ and keys_ point into it.
+    // Kept: the names in keys_ point into it.
     text_ = platform::DecodeProfileText(bytes);
     platform::ProfileLines lines(text_);
     const KnownSection* known = nullptr;
@@ -248,15 +493,14 @@ class Checker {
   void SectionHeader(const ProfileLine& line, const KnownSection*& known, bool& active) {
     const int n = static_cast<int>(line.Number);
     const std::string name = Utf8(line.Name);
-    for (const Section& s : sections_)
-      if (platform::ProfileNamesEqual(s.Name, line.Name)) {
-        Add(Severity::Warning, n, "duplicate-section",
-            "Раздел [" + name + "] повторяется (первый в строке " + std::to_string(s.Line) +
-                "): меню читает только первый, ключи этого не действуют.");
-        active = false;
-        return;
-      }
-    sections_.push_back({line.Name, n});
+    const auto [at, first] = sectionLines_.emplace(platform::ProfileNameKey(line.Name), n);
+    if (!first) {
+      Add(Severity::Warning, n, "duplicate-section",
+          "Раздел [" + name + "] повторяется (первый в строке " + std::to_string(at->second) +
+              "): меню читает только первый, ключи этого не действуют.");
+      active = false;
+      return;
+    }
     active = true;
     known = nullptr;
     std::vector<std::string> names;
@@ -284,14 +528,13 @@ class Checker {
       Add(Severity::Warning, n, "no-equals",
           "В строке нет «=»: меню читает её как ключ " + Quoted(name) +
               " без значения, и следующие строки с этим ключом не действуют.");
-    for (const Key& k : keys_)
-      if (k.SectionLine == sections_.back().Line && platform::ProfileNamesEqual(k.Name, line.Name)) {
-        Add(Severity::Warning, n, "duplicate-key",
-            "Ключ " + Quoted(name) + " повторяется: меню берёт строку " +
-                std::to_string(k.Line) + ".");
-        return;
-      }
-    keys_.push_back({section_, line.Name, n, sections_.back().Line});
+    const auto [at, first] = keyLines_.emplace(KeyOf(section_, line.Name), n);
+    if (!first) {
+      Add(Severity::Warning, n, "duplicate-key",
+          "Ключ " + Quoted(name) + " повторяется: меню берёт строку " +
+              std::to_string(at->second) + ".");
+      return;
+    }
     if (known && std::none_of(known->Keys.begin(), known->Keys.end(),
                               [&](const std::string& k) { return SameName(line.Name, k); }))
       UnknownKey(n, name, *known);
@@ -308,7 +551,6 @@ class Checker {
               " знаков: меню возьмёт только первые " +
               std::to_string(platform::kProfileValueMax) + ".");
   }
-
   void UnknownKey(int n, const std::string& name, const KnownSection& known) {
     std::string message = "Ключ " + Quoted(name) + " в разделе [" + known.Name + "] меню не знает";
     if (const auto near = Nearest(name, known.Keys))
@@ -358,20 +600,24 @@ class Checker {
 
   void Installers() {
     TSetupRec prg;
-    if (!inif::LoadSetupRec("PRG", "Name", "Location", prg)) {
+    // A broken [PRG] is the error it is, and the rest is checked all the
+    // same, so that one run tells every mistake.
+    const bool usable = inif::LoadSetupRec("PRG", "Name", "Location", prg);
+    if (!usable) {
       const char* missing = !SectionLine("PRG")                   ? "нет раздела [PRG]"
                             : inif::ReadSetupValue("PRG", "Name").empty() ? "в [PRG] пуст ключ «Name»"
                                                                   : "в [PRG] пуст ключ «Location»";
       Add(Severity::Error, SectionLine("PRG"), "prg",
           std::string("Меню не откроется: ") + missing +
               ", и оно сообщит, что не может загрузить информацию для инсталляции.");
-      return;
+    } else {
+      ShowValue("install-label", "Надпись у кнопки установки", "PRG", "Name", prg.SetupName,
+                nullptr);
+      const bool ownHint = !prg.SetupHint.empty();
+      ShowValue("install-hint", "Подсказка кнопки установки", "PRG", "SetupHint",
+                ownHint ? prg.SetupHint : common::kDefaultSetupHint,
+                ownHint ? nullptr : common::kDefaultSetupHint);
     }
-    ShowValue("install-label", "Надпись у кнопки установки", "PRG", "Name", prg.SetupName, nullptr);
-    const bool ownHint = !prg.SetupHint.empty();
-    ShowValue("install-hint", "Подсказка кнопки установки", "PRG", "SetupHint",
-              ownHint ? prg.SetupHint : common::kDefaultSetupHint,
-              ownHint ? nullptr : common::kDefaultSetupHint);
     Installer("PRG", "Location", Severity::Error);
     for (int i = 1; i <= 7; ++i) Installer("ADD", "Location" + std::to_string(i), Severity::Warning);
     for (int i = 1; i <= 4; ++i) Installer("SRV", "Location" + std::to_string(i), Severity::Warning);
@@ -390,122 +636,44 @@ class Checker {
     ServiceDb();
   }
 
-  void Installer(const std::string& section, const std::string& key, Severity missing) {
+  // `cannot`: how much it matters that the menu cannot start it.
+  void Installer(const std::string& section, const std::string& key, Severity cannot) {
     const std::string location = inif::ReadSetupValue(section, key);
     if (location.empty()) return;
     const int line = LineOf(section, key);
     const std::string path = Native(location);
     const std::string head = "[" + section + "] " + key + ": " + Quoted(path);
-    std::error_code ec;
     const fs::path file = U8(path);
-    if (!fs::exists(file, ec) || fs::is_directory(file, ec)) {
-      Add(missing, line, "installer",
-          head + (fs::is_directory(file, ec) ? " — это папка, а не программа." : " — нет такого файла."));
+    fs::file_type type{};
+    const std::string what = NotRegular(file, type);
+    if (type == fs::file_type::symlink) {
+      // Windows sees no file there; the Linux menu would start what the
+      // link names, which outside the folder is whatever the machine holds.
+      bool resolves = false;
+      const bool inside = Inside(file, resolves);
+      Add(inside ? Severity::Warning : Severity::Error, line, "installer",
+          head + " — символьная ссылка на " + Quoted(Target(file)) +
+              (inside ? "" : " за пределами папки диска") +
+              ": Windows не увидит на диске файла, и проверка не читает через ссылку.");
       return;
     }
-    std::string kind;
-    std::vector<std::pair<Severity, std::string>> problems;
-    Inspect(path, kind, problems);
-    Add(Severity::Info, line, "installer", head + " — " + kind + ".");
-    for (auto& [level, text] : problems) Add(level, line, "installer-start", head + ": " + text);
-  }
-
-  static void Inspect(const std::string& path, std::string& kind,
-                      std::vector<std::pair<Severity, std::string>>& problems) {
-    std::ifstream in(U8(path), std::ios::binary);
-    std::array<char, 4096> head{};
-    in.read(head.data(), head.size());
-    const std::string_view data(head.data(), static_cast<std::size_t>(in.gcount()));
-    if (data.empty()) {
-      kind = "пустой файл";
-      problems.push_back({Severity::Warning, "пустой файл не запустится."});
-    } else if (data.substr(0, 2) == "MZ") {
-      WindowsProgram(in, data, kind, problems);
-    } else if (data.substr(0, 4) == "\x7F" "ELF") {
-      const unsigned machine = Le16(data, 0x12);
-      kind = machine == 0x3E   ? "программа Linux (x86-64)"
-             : machine == 0x03 ? "программа Linux (x86, 32 бита)"
-             : machine == 0xB7 ? "программа Linux (ARM64)"
-                               : "программа Linux";
-      RunBit(path, problems);
-    } else if (data.substr(0, 2) == "#!") {
-      Script(path, data, kind, problems);
-    } else {
-      const std::size_t dot = path.rfind('.');
-      const std::string ext =
-          Lower(dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos
-                    ? std::string()
-                    : path.substr(dot));
-      if (ext == ".bat" || ext == ".cmd") {
-        kind = "командный файл Windows";
-      } else {
-        kind = "неизвестный формат";
-        problems.push_back({Severity::Warning,
-                            "это ни программа Windows, ни программа или сценарий Linux: меню "
-                            "не сможет его запустить."});
-      }
-    }
-  }
-
-  static void WindowsProgram(std::ifstream& in, std::string_view data, std::string& kind,
-                             std::vector<std::pair<Severity, std::string>>& problems) {
-    const std::uint32_t peAt = data.size() >= 0x40 ? Le16(data, 0x3C) | (Le16(data, 0x3E) << 16) : 0;
-    std::array<char, 6> pe{};
-    in.clear();
-    in.seekg(peAt);
-    in.read(pe.data(), pe.size());
-    const std::string_view header(pe.data(), static_cast<std::size_t>(in.gcount()));
-    if (peAt == 0 || header.size() < 6 || header.substr(0, 4) != std::string_view("PE\0\0", 4)) {
-      kind = "программа MS-DOS или повреждённый заголовок";
-      problems.push_back({Severity::Warning, "у файла нет заголовка программы Windows."});
+    if (!what.empty()) {
+      Add(type == fs::file_type::not_found || type == fs::file_type::none ||
+                  type == fs::file_type::directory
+              ? cannot
+              : Severity::Error,
+          line, "installer",
+          head + (type == fs::file_type::directory ? " — это папка, а не программа."
+                  : what == "нет файла"             ? " — нет такого файла."
+                                                    : " — " + what + ", а не программа."));
       return;
     }
-    const unsigned machine = Le16(header, 4);
-    if (machine == 0x14C) {
-      kind = "программа Windows (x86, 32 бита)";
-      return;
-    }
-    kind = machine == 0x8664   ? "программа Windows (x64, 64 бита)"
-           : machine == 0xAA64 ? "программа Windows (ARM64)"
-                               : "программа Windows для другой машины";
-    problems.push_back({Severity::Warning, "на 32-разрядной Windows она не запустится."});
+    DiskProbe probe(root_);
+    const InstallerKind kind = ClassifyInstaller(path, probe);
+    Add(Severity::Info, line, "installer", head + " — " + kind.Kind + ".");
+    for (const InstallerProblem& p : kind.Problems)
+      Add(p.Fatal ? cannot : Severity::Warning, line, "installer-start", head + ": " + p.Text);
   }
-
-  static void Script(const std::string& path, std::string_view data, std::string& kind,
-                     std::vector<std::pair<Severity, std::string>>& problems) {
-    std::string_view first = data.substr(0, data.find('\n')).substr(2);
-    const bool cr = !first.empty() && first.back() == '\r';
-    first.remove_prefix(std::min(first.find_first_not_of(" \t"), first.size()));
-    // Like the kernel: the interpreter ends at a blank or the line's end, and
-    // a CR left by CR LF line ends is part of its name.
-    const std::string interpreter(first.substr(0, first.find_first_of(" \t")));
-    const std::string shown(interpreter.substr(0, interpreter.find('\r')));
-    kind = "сценарий Linux (" + shown + ")";
-    if (cr) {
-      problems.push_back({Severity::Warning,
-                          "первая строка кончается знаком CR (файл сохранён с концами строк "
-                          "CR LF): система ищет интерпретатор " +
-                              Quoted(shown + "\\r") + " и не находит его."});
-      return;
-    }
-#ifndef _WIN32
-    if (interpreter.empty() || ::access(interpreter.c_str(), X_OK) != 0)
-      problems.push_back({Severity::Warning, "нет интерпретатора " + Quoted(interpreter) +
-                                                 ", сценарий не запустится."});
-#endif
-    RunBit(path, problems);
-  }
-
-  static void RunBit([[maybe_unused]] const std::string& path,
-                     [[maybe_unused]] std::vector<std::pair<Severity, std::string>>& problems) {
-#ifndef _WIN32
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0111) == 0)
-      problems.push_back({Severity::Warning,
-                          "у файла нет права на запуск (chmod +x): меню Linux его не запустит."});
-#endif
-  }
-
   void Manuals() {
     const std::string dir = inif::ReadSetupValue("DOCBASE", "DocDaseDir");
     const int line = LineOf("DOCBASE", "DocDaseDir");
@@ -545,35 +713,147 @@ class Checker {
       Add(Severity::Info, line, "service-db", "Служебная база: " + Quoted(file) + ".");
   }
 
-  struct Section {
-    Text Name;
-    int Line;
+  // Every entry of the folder, links not followed: what the image would
+  // hold that Windows cannot show, or that no disc should carry.
+  void Walk() {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(U8(programDir_),
+                                        fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      const fs::directory_entry& entry = *it;
+      const std::string shown = programDir_ + Utf8Of(entry.path().lexically_relative(U8(programDir_)));
+      std::error_code statEc;
+      const fs::file_status st = entry.symlink_status(statEc);
+      folders_[Utf8Of(entry.path().parent_path())].push_back(
+          {Utf8Of(entry.path().filename()), shown, st.type() == fs::file_type::directory});
+      switch (st.type()) {
+        case fs::file_type::regular:
+        case fs::file_type::directory:
+          Private(shown, st);
+          break;
+        case fs::file_type::symlink: {
+          bool resolves = false;
+          const bool inside = Inside(entry.path(), resolves);
+          const std::string target = Quoted(Target(entry.path()));
+          if (inside)
+            Add(Severity::Warning, 0, "link",
+                Quoted(shown) + " — символьная ссылка на " + target +
+                    (resolves ? "" : ", которая никуда не ведёт") +
+                    ": Windows не увидит там файла, на Linux это останется ссылкой.");
+          else
+            Add(Severity::Error, 0, "link-outside",
+                Quoted(shown) + " — символьная ссылка на " + target +
+                    " за пределами папки диска: с диска она укажет на то, что лежит по этому "
+                    "пути на машине, где диск вставлен.");
+          break;
+        }
+        default:
+          Add(Severity::Error, 0, "special-file",
+              Quoted(shown) + " — " + KindName(st.type()) +
+                  ": такому не место на диске (устройство на диске, смонтированном без nodev, "
+                  "даст любому пользователю доступ к нему; канал и сокет не прочесть).");
+          break;
+      }
+    }
+    for (auto& [folder, entries] : folders_) Names(entries);
+  }
+
+  struct Entry {
+    std::string Name;
+    std::string Shown;
+    bool Folder;
   };
-  struct Key {
-    Text Section;
-    Text Name;
-    int Line;
-    int SectionLine;
-  };
+
+  // Windows shows the Joliet names of a folder; Linux the names themselves.
+  // xorriso cuts a long name (keeping a file's extension) and numbers the
+  // names that come out alike, in the order of the names on Linux.
+  void Names(std::vector<Entry>& entries) {
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.Name < b.Name; });
+    std::vector<std::u16string> replaced, joliet;
+    std::unordered_map<std::u16string, std::vector<std::size_t>> alike;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      replaced.push_back(JolietName(entries[i].Name));
+      joliet.push_back(JolietCut(replaced.back(), entries[i].Folder, 0));
+      alike[joliet.back()].push_back(i);
+    }
+    std::vector<std::u16string> shown = joliet;
+    std::vector<bool> guessed(entries.size());
+    for (const auto& [name, group] : alike) {
+      if (group.size() < 2) continue;
+      for (std::size_t k = 0; k < group.size(); ++k) {
+        const std::size_t i = group[k];
+        shown[i] = JolietCut(replaced[i], entries[i].Folder, 1);
+        const std::size_t dot = entries[i].Folder ? std::u16string::npos : shown[i].rfind(u'.');
+        shown[i].insert(dot == std::u16string::npos || dot == 0 ? shown[i].size() : dot, 1,
+                        static_cast<char16_t>(u'0' + k % 10));
+        // Past ten, or meeting another name, xorriso numbers otherwise.
+        guessed[i] = group.size() > 10 || alike.count(shown[i]) > 0;
+      }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const std::u16string own = platform::Utf8ToUtf16(entries[i].Name);
+      if (shown[i] == own && replaced[i] == own) continue;
+      std::string message = "Windows покажет имя " + Quoted(entries[i].Shown);
+      if (guessed[i])
+        message += " с номером, который выберет xorriso (после замен в папке совпадают имена " +
+                   Quoted(Utf8(joliet[i])) + ")";
+      else
+        message += " как " + Quoted(Utf8(shown[i]));
+      std::vector<std::string> why;
+      if (replaced[i] != own)
+        why.push_back("управляющие знаки, знаки * / : ; ? \\ и байты не в UTF-8 заменяются на «_»");
+      if (replaced[i].size() != joliet[i].size())
+        why.push_back("имя длиннее " + std::to_string(kJolietUnits) + " знаков укорачивается");
+      if (alike[joliet[i]].size() > 1) why.push_back("одинаковые после этого имена нумеруются");
+      message += " (";
+      for (std::size_t k = 0; k < why.size(); ++k) message += (k ? "; " : "") + why[k];
+      Add(Severity::Warning, 0, "name", message + ").");
+    }
+  }
+
+  // Joliet's room for a name: 103 units; a file's name and extension 103
+  // with the dot apart, the extension kept whole up to 3 units; `digits`
+  // fewer for a number.
+  static std::u16string JolietCut(const std::u16string& name, bool folder, std::size_t digits) {
+    const std::size_t room = kJolietUnits - digits;
+    const std::size_t dot = folder ? std::u16string::npos : name.rfind(u'.');
+    if (dot == std::u16string::npos || dot == 0) return name.substr(0, room);
+    std::u16string base = name.substr(0, dot), ext = name.substr(dot + 1);
+    if (base.size() + ext.size() <= room) return name;
+    ext.resize(std::min(ext.size(),
+                        std::max<std::size_t>(3, room > base.size() ? room - base.size() : 0)));
+    base.resize(std::min(base.size(), room - ext.size()));
+    return base + u'.' + ext;
+  }
+
+  // The image is readable by all; a file kept from others is not kept so.
+  void Private([[maybe_unused]] const std::string& shown, [[maybe_unused]] const fs::file_status& st) {
+#ifndef _WIN32
+    if ((st.permissions() & fs::perms::others_read) == fs::perms::none)
+      Add(Severity::Warning, 0, "private",
+          Quoted(shown) + " читается не всеми (права " +
+              Octal(static_cast<unsigned>(st.permissions()) & 0777) +
+              "), а на диске его прочтёт всякий.");
+#endif
+  }
+
+  static constexpr std::size_t kJolietUnits = 103;
 
   Report report_;
   std::string programDir_;
+  fs::path root_;
   std::u16string text_;
-  std::vector<Section> sections_;
-  std::vector<Key> keys_;
+  std::unordered_map<std::u16string, int> sectionLines_;
+  std::unordered_map<std::u16string, int> keyLines_;
+  std::map<std::string, std::vector<Entry>> folders_;
   Text section_;
+#ifndef _WIN32
+  int dirFd_ = -1;
+#endif
 };
 
 }  // namespace
-
-int Report::Count(Severity level) const {
-  return static_cast<int>(std::count_if(Findings.begin(), Findings.end(),
-                                        [&](const Finding& f) { return f.Level == level; }));
-}
-
-int Report::ExitStatus() const {
-  return Count(Severity::Error) ? 2 : Count(Severity::Warning) ? 1 : 0;
-}
 
 Report CheckDisc(const std::string& dir) { return Checker(dir).Run(); }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,7 +54,75 @@ constexpr const char* kAutorunSh =
     "exec \"$dir/skdsetup\" \"$@\"\n";
 
 constexpr const char* kNotWritten = "Образ не записан.\n";
-constexpr const char* kPasswordFile = "password";
+
+// What an interrupted run (SIGINT, SIGTERM, SIGHUP) must undo: the program
+// it runs, and the files and folders it has made. Plain arrays, filled
+// before each is made, so that the handler only reads them.
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct Undo {
+  volatile sig_atomic_t Child = 0;
+  char Paths[8][4096] = {};
+  volatile sig_atomic_t Count = 0;
+};
+Undo g_undo;
+
+extern "C" void OnInterrupt(int sig) {
+  if (const pid_t child = g_undo.Child; child > 0) {
+    kill(child, SIGKILL);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  // Files first, then the folders they were in.
+  for (int i = g_undo.Count - 1; i >= 0; --i) unlink(g_undo.Paths[i]);
+  for (int i = g_undo.Count - 1; i >= 0; --i) rmdir(g_undo.Paths[i]);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// Handlers for the run of MakeImage, the old ones back after it.
+class Interrupts {
+ public:
+  Interrupts() {
+    g_undo.Count = 0;
+    g_undo.Child = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (const int sig : kSignals) sigaddset(&action.sa_mask, sig);
+    // An ignored signal (nohup, a background job's SIGINT) stays ignored.
+    for (int i = 0; i < 3; ++i) {
+      sigaction(kSignals[i], nullptr, &old_[i]);
+      if (old_[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &action, nullptr);
+    }
+  }
+  ~Interrupts() {
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &old_[i], nullptr);
+    g_undo.Count = 0;
+  }
+  // Before `path` is made.
+  static bool Remember(const std::string& path) {
+    if (g_undo.Count >= 8 || path.size() >= sizeof g_undo.Paths[0]) return false;
+    path.copy(g_undo.Paths[g_undo.Count], path.size());
+    g_undo.Paths[g_undo.Count][path.size()] = '\0';
+    g_undo.Count = g_undo.Count + 1;
+    return true;
+  }
+  // The handler may not run between a start and its record.
+  class Held {
+   public:
+    Held() {
+      sigset_t set;
+      sigemptyset(&set);
+      for (const int sig : kSignals) sigaddset(&set, sig);
+      sigprocmask(SIG_BLOCK, &set, &old);
+    }
+    ~Held() { sigprocmask(SIG_SETMASK, &old, nullptr); }
+    sigset_t old;
+  };
+
+ private:
+  struct sigaction old_[3];
+};
 
 bool IsDirectory(const std::string& path) {
   struct stat st{};
@@ -138,7 +207,6 @@ struct Scratch {
     if (Path.empty()) return;
     if (Folder) {
       for (const Added& a : kAdded) unlink((Path + "/" + a.Name).c_str());
-      unlink((Path + "/" + kPasswordFile).c_str());
       rmdir(Path.c_str());
     } else {
       unlink(Path.c_str());
@@ -147,21 +215,58 @@ struct Scratch {
 };
 
 // Runs a program with `args` (no shell); what it says goes to `output`.
+// `input` is its standard input (a pipe holding it), /dev/null when empty.
 // Returns the wait status, or -1 with errno.
-int RunProgram(const std::vector<std::string>& args, std::string& output) {
+int RunProgram(const std::vector<std::string>& args, std::string& output,
+               const std::string& input = {}) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  int inFd[2] = {-1, -1};
+  if (!input.empty()) {
+    // The whole input fits in the pipe, so it is written before the start.
+    if (pipe2(inFd, O_CLOEXEC) != 0) return -1;
+    const bool written = input.size() < 4096 &&
+                         write(inFd[1], input.data(), input.size()) ==
+                             static_cast<ssize_t>(input.size());
+    close(inFd[1]);
+    if (!written) {
+      close(inFd[0]);
+      errno = E2BIG;
+      return -1;
+    }
+  }
   int pipeFd[2];
-  if (pipe2(pipeFd, O_CLOEXEC) != 0) return -1;
+  if (pipe2(pipeFd, O_CLOEXEC) != 0) {
+    if (inFd[0] >= 0) close(inFd[0]);
+    return -1;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (inFd[0] >= 0)
+    posix_spawn_file_actions_adddup2(&actions, inFd[0], 0);
+  else
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, pipeFd[1], 1);
   posix_spawn_file_actions_adddup2(&actions, pipeFd[1], 2);
   pid_t pid = 0;
-  const int err = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  int err = 0;
+  {
+    const Interrupts::Held held;
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int sig : kSignals) sigaddset(&defaults, sig);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setsigmask(&attr, &held.old);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    err = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    if (err == 0) g_undo.Child = pid;
+  }
   posix_spawn_file_actions_destroy(&actions);
+  if (inFd[0] >= 0) close(inFd[0]);
   close(pipeFd[1]);
   if (err != 0) {
     close(pipeFd[0]);
@@ -177,8 +282,12 @@ int RunProgram(const std::vector<std::string>& args, std::string& output) {
   close(pipeFd[0]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
+    if (errno != EINTR) {
+      g_undo.Child = 0;
+      return -1;
+    }
   }
+  g_undo.Child = 0;
   return status;
 }
 
@@ -215,41 +324,15 @@ std::string Warnings(const std::string& output) {
   return kept;
 }
 
-// Joliet holds 103 UTF-16 units of a name and none of * / : ; ? \, so
-// Windows would show such a name cut or changed. Links are not followed.
-void NoteJolietNames(const std::string& dir, const std::string& shown, std::string& messages) {
-  DIR* d = opendir(dir.c_str());
-  if (!d) return;
-  while (const dirent* e = readdir(d)) {
-    const std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    const std::string path = dir + "/" + name;
-    const std::string rel = shown.empty() ? name : shown + "/" + name;
-    if (platform::Utf8ToUtf16(name).size() > 103)
-      messages += "Имя длиннее 103 знаков, Windows покажет его укороченным: " + rel + "\n";
-    else if (name.find_first_of("*:;?\\") != std::string::npos)
-      messages += "Знаки * : ; ? \\ Windows покажет в имени как _: " + rel + "\n";
-    struct stat st{};
-    if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) NoteJolietNames(path, rel, messages);
-  }
-  closedir(d);
-}
-
 // Signs `in` into `out` with the certificate; false with the reason in
-// `messages`. The password goes to osslsigncode in a file of the private
-// scratch folder, never on a command line.
-bool Sign(const std::string& cert, const std::string& in, const std::string& out,
-          const std::string& scratch, std::string& messages) {
-  std::string passwordFile;
+// `messages`. The password reaches osslsigncode on its standard input, never
+// in a file of ours or on a command line.
+bool Sign(const std::string& cert, const std::string& password, const std::string& in,
+          const std::string& out, std::string& messages) {
+  std::string passwordFile = "/dev/stdin";
   if (const char* file = std::getenv("SKD_SIGN_PASSWORD_FILE"); file && *file) {
     passwordFile = file;
-  } else if (const char* password = std::getenv("SKD_SIGN_PASSWORD")) {
-    passwordFile = scratch + "/" + kPasswordFile;
-    if (!WriteFile(passwordFile, password, 0600, "")) {
-      messages += "Не удалось передать пароль сертификата.\n";
-      return false;
-    }
-  } else {
+  } else if (password.empty()) {
     messages += "Нет пароля сертификата: задайте SKD_SIGN_PASSWORD_FILE или SKD_SIGN_PASSWORD.\n";
     return false;
   }
@@ -258,16 +341,31 @@ bool Sign(const std::string& cert, const std::string& in, const std::string& out
                                    "-in", in, "-out", out};
   if (const char* url = std::getenv("SKD_TIMESTAMP_URL"); url && *url)
     args.insert(args.end() - 4, {"-ts", url});
+  else
+    messages += "Подпись без отметки времени (не задан SKD_TIMESTAMP_URL): когда срок "
+                "сертификата истечёт, Windows перестанет её признавать.\n";
   std::string output;
-  const int status = RunProgram(args, output);
+  const int status = RunProgram(args, output, passwordFile == "/dev/stdin" ? password : "");
   if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     messages += LastLines(output, 10);
     messages += status < 0 && errno == ENOENT
                     ? "Не найдена программа osslsigncode (пакет osslsigncode).\n"
-                    : "Не удалось подписать " + in + ".\n";
+                : status < 0 && errno == E2BIG ? "Пароль сертификата слишком длинный.\n"
+                                               : "Не удалось подписать " + in + ".\n";
     return false;
   }
   return true;
+}
+
+// Scratch files go where the image cannot take them in: TMPDIR, else /tmp,
+// whichever lies outside the disc folder.
+std::string ScratchParent(const std::string& disc) {
+  const char* tmp = std::getenv("TMPDIR");
+  for (const std::string& candidate : {std::string(tmp && *tmp ? tmp : ""), std::string("/tmp")}) {
+    const std::string real = candidate.empty() ? std::string() : RealPath(candidate);
+    if (!real.empty() && (real + "/").compare(0, disc.size() + 1, disc + "/") != 0) return real;
+  }
+  return {};
 }
 
 std::string PayloadFolder(const ImageOptions& options) {
@@ -282,6 +380,11 @@ std::string PayloadFolder(const ImageOptions& options) {
 int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions& options,
               std::string& messages) {
   messages.clear();
+  const Interrupts interrupts;
+  // Read once and kept from every program this run starts.
+  const char* given = std::getenv("SKD_SIGN_PASSWORD");
+  const std::string password = given ? given : "";
+  unsetenv("SKD_SIGN_PASSWORD");
   const Report report = CheckDisc(dir);
   if (report.Count(Severity::Error) > 0) {
     messages = FormatText(report) + kNotWritten;
@@ -289,7 +392,8 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   }
   if (report.Count(Severity::Warning) > 0) messages = FormatText(report);
 
-  // An image inside the folder would be written into itself.
+  // An image inside the folder would be written into itself. A folder given
+  // as a link is the folder it names, for xorriso too.
   const std::string disc = RealPath(dir);
   const std::string outDir = RealPath(Parent(iso));
   if (disc.empty() || !IsDirectory(disc)) {
@@ -308,7 +412,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   // Windows does not tell letter cases apart, so an author's "Autorun.inf"
   // is the same file as ours.
   std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
+  if (DIR* d = opendir(disc.c_str())) {
     while (const dirent* e = readdir(d)) names.emplace_back(e->d_name);
     closedir(d);
   }
@@ -325,8 +429,6 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     if (!kept) adding.push_back(&a);
   }
 
-  NoteJolietNames(dir, "", messages);
-
   const std::string payload = PayloadFolder(options);
   for (const Added* a : adding) {
     if (!a->FromPayload) continue;
@@ -339,28 +441,58 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     }
   }
 
-  const char* tmp = std::getenv("TMPDIR");
-  std::string made = std::string(tmp && *tmp ? tmp : "/tmp") + "/skddisc.XXXXXX";
-  if (!mkdtemp(made.data())) {
-    messages += "Не удалось создать временную папку: " + made + "\n" + kNotWritten;
+  // Our scratch files must not end up in the image.
+  const std::string scratch = ScratchParent(disc);
+  if (scratch.empty()) {
+    messages += "Временной папки вне папки диска нет (TMPDIR и /tmp внутри неё).\n" +
+                std::string(kNotWritten);
     return 2;
   }
-  Scratch madeFolder{made, true};
+  std::string made = scratch + "/skddisc.XXXXXX";
+  Scratch madeFolder;
+  {
+    const Interrupts::Held held;
+    if (!mkdtemp(made.data()) || !Interrupts::Remember(made)) {
+      messages += "Не удалось создать временную папку: " + made + "\n" + kNotWritten;
+      if (made.back() != 'X') rmdir(made.c_str());
+      return 2;
+    }
+    madeFolder.Path = made;
+    madeFolder.Folder = true;
+  }
 
   bool cut = false;
-  const std::string label = FitLabel(options.Label.empty() ? report.Caption : options.Label, cut);
+  std::string label = FitLabel(options.Label.empty() ? report.Caption : options.Label, cut);
+  if (label.empty() && !options.Label.empty()) {
+    label = FitLabel(report.Caption, cut);
+    messages += "Метка «" + options.Label + "» — одни пробелы; взята метка по заголовку окна «" +
+                label + "».\n";
+  }
   if (cut) messages += "Метка тома длиннее, чем вмещает диск; записана «" + label + "».\n";
+  // xorriso's own label when none is given; Windows shows it as it is.
+  if (label.empty()) messages += "Метки тома нет: Windows покажет «ISOIMAGE».\n";
 
   // Written beside the image and renamed when complete: a failed run leaves
   // the old image, or none.
   std::string part = iso + ".XXXXXX";
-  const int fd = mkstemp(part.data());
+  Scratch partFile;
+  int fd = -1;
+  {
+    const Interrupts::Held held;
+    fd = mkstemp(part.data());
+    if (fd >= 0 && !Interrupts::Remember(part)) {
+      close(fd);
+      unlink(part.c_str());
+      fd = -1;
+      errno = ENAMETOOLONG;
+    }
+    if (fd >= 0) partFile.Path = part;
+  }
   if (fd < 0) {
     messages += "Не удалось создать файл образа: " + iso + ": " + std::strerror(errno) + "\n" +
                 kNotWritten;
     return 2;
   }
-  Scratch partFile{part, false};
   const mode_t mask = umask(0);
   umask(mask);
   fchmod(fd, 0666 & ~mask);
@@ -371,12 +503,18 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
                                    "-joliet", "on", "-compliance",
                                    "iso_9660_level=3:joliet_long_names:joliet_long_paths:joliet_utf16"};
   if (!label.empty()) args.insert(args.end(), {"-volid", label});
-  args.insert(args.end(), {"-map", dir, "/"});
+  args.insert(args.end(), {"-map", disc, "/"});
   for (const Added* a : adding) {
     std::string source;
-    if (a->FromPayload && !options.Cert.empty() && std::strcmp(a->Name, "skdsetup.exe") == 0) {
+    const bool ours = !a->FromPayload ||
+                      (!options.Cert.empty() && std::strcmp(a->Name, "skdsetup.exe") == 0);
+    if (ours && !Interrupts::Remember(made + "/" + a->Name)) {
+      messages += "Слишком длинный путь временной папки: " + made + "\n" + kNotWritten;
+      return 2;
+    }
+    if (a->FromPayload && ours) {
       source = made + "/" + a->Name;
-      if (!Sign(options.Cert, payload + "/" + a->Name, source, made, messages)) {
+      if (!Sign(options.Cert, password, payload + "/" + a->Name, source, messages)) {
         messages += kNotWritten;
         return 2;
       }
@@ -384,7 +522,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
       source = payload + "/" + a->Name;
     } else {
       source = made + "/" + a->Name;
-      const std::string ini = dir + "/setup.ini";
+      const std::string ini = disc + "/setup.ini";
       const bool ok = std::strcmp(a->Name, "autorun.inf") == 0
                           ? WriteFile(source, AutorunInf(report.Caption), 0644, ini)
                           : WriteFile(source, kAutorunSh, 0755, ini);

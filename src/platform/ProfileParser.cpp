@@ -66,6 +66,12 @@ bool EqualNoCase(Text a, Text b) {
 
 bool ProfileNamesEqual(Text a, Text b) { return EqualNoCase(a, b); }
 
+std::u16string ProfileNameKey(Text name) {
+  std::u16string key(name);
+  for (char16_t& c : key) c = Fold(c);
+  return key;
+}
+
 // What the API copies into a caller's buffer of kProfileValueMax + 1 units.
 // It drops the opening quote, copies what fits, then drops the last unit
 // copied if the rest would have fitted: so a value cut right at its closing

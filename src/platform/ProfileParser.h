@@ -39,6 +39,8 @@ class ProfileLines {
 
 // Section and key names compare without regard to letter case.
 bool ProfileNamesEqual(std::u16string_view a, std::u16string_view b);
+// The same for every name ProfileNamesEqual takes as equal (a hash key).
+std::u16string ProfileNameKey(std::u16string_view name);
 
 // What the API hands back for a raw value: quotes dropped, cut to
 // kProfileValueMax units. Sets `cut` when the value did not fit.

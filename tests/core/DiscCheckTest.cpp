@@ -1,6 +1,7 @@
 // The disc authors' check against small disc folders, one per mistake.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,8 +10,17 @@
 #include "disc/DiscCheck.h"
 #include "platform/TextDecode.h"
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
+namespace fs = std::filesystem;
 using disc::Severity;
 using testing_support::TempDir;
 
@@ -38,13 +48,43 @@ const char* const kCleanIni =
     "[DATE]\r\n"                         // 11
     "Date=2026\r\n";                     // 12
 
-std::string Pe(unsigned machine) {
+// A PE header from its COFF fields and `optional` bytes of optional header.
+std::string Pe(unsigned machine, unsigned sections = 1, unsigned flags = 0x0102,
+               unsigned optional = 0xE0) {
+  const auto le16 = [](unsigned v) {
+    return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  };
   std::string pe = "MZ" + std::string(0x3A, '\0') + std::string("\x40\0\0\0", 4) + "PE" +
-                   std::string(2, '\0');
-  pe += static_cast<char>(machine & 0xFF);
-  pe += static_cast<char>(machine >> 8);
+                   std::string(2, '\0') + le16(machine) + le16(sections) + std::string(12, '\0') +
+                   le16(optional) + le16(flags);
+  if (optional)  // the magic, then the subsystem (GUI) at its place
+    pe += le16(machine == 0x14C ? 0x10B : 0x20B) + std::string(66, '\0') + le16(2) +
+          std::string(optional - 70, '\0');
   return pe + std::string(64, '\0');
 }
+
+#ifndef _WIN32
+// The disc moved into `sub`, and checked there or through a link `link`.
+std::string Moved(const fs::path& d, const char* sub, const char* link = nullptr) {
+  fs::create_directory(d / sub);
+  for (const char* name : {"setup.ini", "Install", "Docs", "Service"}) fs::rename(d / name, d / sub / name);
+  if (!link) return (d / sub).string();
+  fs::create_directory_symlink(sub, d / link);
+  return (d / link).string();
+}
+
+// Hostile entries a disc folder can hold.
+void Fifo(const fs::path& at) { ASSERT_EQ(mkfifo(at.c_str(), 0644), 0); }
+void Socket(const fs::path& at) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(at.native().size(), sizeof address.sun_path);
+  at.native().copy(address.sun_path, at.native().size());
+  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(fd);
+}
+#endif
 
 struct Expect {
   Severity Level;
@@ -61,6 +101,10 @@ struct Case {
   int Status;
   bool PosixOnly = false;
   bool RunBit = true;
+  // Makes what files cannot (links, FIFOs...) in the disc folder; returns the
+  // folder to check instead of it, or "".
+  std::function<std::string(const fs::path&)> Hostile = nullptr;
+  bool RootOnly = false;
 };
 
 std::string Clean(const std::string& replace, const std::string& with,
@@ -91,15 +135,15 @@ std::vector<Case> Cases() {
       {"installer missing", "", {{"Install/run.sh", ""}},
        {{Severity::Error, 6, "installer", "нет такого файла"}}, 2},
       {"CR LF script", "", {{"Install/run.sh", "#!/bin/sh\r\nexit 0\r\n"}},
-       {{Severity::Warning, 6, "installer-start", "CR"}}, 1},
-      {"64-bit installer", Clean("run.sh", "setup.exe"), {{"Install/setup.exe", Pe(0x8664)}},
+       {{Severity::Error, 6, "installer-start", "CR"}}, 2},
+      {"64-bit installer", Clean("run.sh", "setup.exe"), {{"Install/setup.exe", Pe(0x8664, 1, 0x0022, 0xF0)}},
        {{Severity::Warning, 6, "installer-start", "32-разрядной"}}, 1},
       {"32-bit installer", Clean("run.sh", "setup.exe"), {{"Install/setup.exe", Pe(0x14C)}},
        {{Severity::Info, 6, "installer", "x86, 32 бита"}}, 0},
       {"no interpreter", "", {{"Install/run.sh", "#!/no/such/sh\n"}},
-       {{Severity::Warning, 6, "installer-start", "«/no/such/sh»"}}, 1, true},
+       {{Severity::Error, 6, "installer-start", "«/no/such/sh»"}}, 2, true},
       {"no run bit", "", {},
-       {{Severity::Warning, 6, "installer-start", "chmod +x"}}, 1, true, false},
+       {{Severity::Error, 6, "installer-start", "chmod +x"}}, 2, true, false},
       {"repeats", Clean("[DATE]", "[SETUP]\r\nWindowName=x\r\n[DATE]\r\nDate=1"), {},
        {{Severity::Warning, 11, "duplicate-section", "строке 2"},
         {Severity::Warning, 15, "duplicate-key", "строку 14"}}, 1},
@@ -116,6 +160,76 @@ std::vector<Case> Cases() {
         {Severity::Warning, 10, "service-db", "нет папки"}}, 1},
       {"half-filled", Clean("[DATE]", "[DBSETUP]\r\nName=База\r\n[DATE]"), {},
        {{Severity::Warning, 11, "half-filled", "«Name»"}}, 1},
+      // Broken installers: each one the menu refuses, and so [PRG]'s is an error.
+      {"truncated ELF", "", {{"Install/run.sh", "\x7F" "ELF\x02"}},
+       {{Severity::Error, 6, "installer-start", "обрезан"}}, 2},
+      {"ELF of another machine", "",
+       {{"Install/run.sh", std::string("\x7F" "ELF\x02\x01\x01", 7) + std::string(9, '\0') + std::string("\x02\0\x28\0", 4) + std::string(44, '\0')}},
+       {{Severity::Error, 6, "installer-start", "другой машины"}}, 2},
+      {"PE DLL", Clean("run.sh", "setup.exe"), {{"Install/setup.exe", Pe(0x14C, 1, 0x2102)}},
+       {{Severity::Error, 6, "installer-start", "DLL"}}, 2},
+      {"PE without optional header", Clean("run.sh", "setup.exe"),
+       {{"Install/setup.exe", Pe(0x14C, 65535, 0x0102, 0)}},
+       {{Severity::Error, 6, "installer-start", "необязательного заголовка"}}, 2},
+      {"shebang names a folder", "", {{"Install/run.sh", "#!/\n"}},
+       {{Severity::Error, 6, "installer-start", "— папка"}}, 2, true},
+      // Every mistake in one run, a broken [PRG] among them.
+      {"all mistakes at once", Clean("Name=Программа", "Nme=x", "DocDaseDir=Docs", "DocDaseDir=Docs\r\n[ADD]\r\nLocation1=Add\\x.exe"), {},
+       {{Severity::Error, 4, "prg", "«Name»"}, {Severity::Warning, 5, "unknown-key", "«Name»?"},
+        {Severity::Warning, 10, "installer", "нет такого файла"}}, 2},
+      {"control characters", Clean("Диск СКУД", "Диск\x1b[8m"), {},
+       {{Severity::Info, 3, "caption", "\x1b[8m"}}, 0},
+      // setup.ini that cannot be read, for each reason; nothing read through.
+      {"no disc folder", "", {}, {{Severity::Error, 0, "no-setup-ini", "Нет папки диска"}}, 2, false,
+       true, [](const fs::path& d) { return (d / "nowhere").string(); }},
+      {"setup.ini a folder", "", {}, {{Severity::Error, 0, "no-setup-ini", "папка"}}, 2, false, true,
+       [](const fs::path& d) { fs::remove(d / "setup.ini"); fs::create_directory(d / "setup.ini"); return std::string(); }},
+      {"setup.ini over 256 MB", "", {}, {{Severity::Error, 0, "no-setup-ini", "256 МБ"}}, 2, false, true,
+       [](const fs::path& d) { fs::resize_file(d / "setup.ini", (std::uintmax_t{256} << 20) + 1); return std::string(); }},
+      {"UTF-16 LE without a mark", Utf16Le(kCleanIni).substr(2), {},
+       {{Severity::Error, 0, "no-bom", "UTF-16 LE без метки"}}, 2},
+#ifndef _WIN32
+      {"setup.ini a FIFO", "", {}, {{Severity::Error, 0, "no-setup-ini", "FIFO"}}, 2, true, true,
+       [](const fs::path& d) { fs::remove(d / "setup.ini"); Fifo(d / "setup.ini"); return std::string(); }},
+      {"setup.ini a link loop", "", {}, {{Severity::Error, 0, "no-setup-ini", "никуда не ведёт"}}, 2,
+       true, true, [](const fs::path& d) { fs::remove(d / "setup.ini"); fs::create_symlink("setup.ini", d / "setup.ini"); return std::string(); }},
+      {"setup.ini a dangling link", "", {}, {{Severity::Error, 0, "no-setup-ini", "никуда не ведёт"}}, 2,
+       true, true, [](const fs::path& d) { fs::remove(d / "setup.ini"); fs::create_symlink("gone.ini", d / "setup.ini"); return std::string(); }},
+      {"setup.ini a link out", "", {},
+       {{Severity::Error, 0, "no-setup-ini", "за пределами"}, {Severity::Error, 0, "link-outside", "setup.ini"}}, 2,
+       true, true, [](const fs::path& d) {
+         fs::create_directory(d / "disc");
+         fs::rename(d / "setup.ini", d / "outside.ini");
+         fs::create_symlink("../outside.ini", d / "disc" / "setup.ini");
+         return (d / "disc").string();
+       }},
+      // Special files and links anywhere in the folder.
+      {"FIFO as installer", "", {}, {{Severity::Error, 6, "installer", "FIFO"}, {Severity::Error, 0, "special-file", "run.sh"}}, 2,
+       true, true, [](const fs::path& d) { fs::remove(d / "Install/run.sh"); Fifo(d / "Install/run.sh"); return std::string(); }},
+      {"socket", "", {}, {{Severity::Error, 0, "special-file", "сокет"}}, 2, true, true,
+       [](const fs::path& d) { Socket(d / "Docs/s"); return std::string(); }},
+      {"device node", "", {}, {{Severity::Error, 0, "special-file", "устройство"}}, 2, true, true,
+       [](const fs::path& d) { EXPECT_EQ(mknod((d / "Docs/null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0); return std::string(); },
+       true},
+      {"link inside", "", {},
+       {{Severity::Warning, 6, "installer", "ссылка на «real.sh»"}, {Severity::Warning, 0, "link", "«real.sh»"}}, 1, true, true,
+       [](const fs::path& d) { fs::rename(d / "Install/run.sh", d / "Install/real.sh"); fs::create_symlink("real.sh", d / "Install/run.sh"); return std::string(); }},
+      {"link out", "", {},
+       {{Severity::Error, 6, "installer", "за пределами"}, {Severity::Error, 0, "link-outside", "«/bin/sh»"}}, 2, true, true,
+       [](const fs::path& d) { fs::remove(d / "Install/run.sh"); fs::create_symlink("/bin/sh", d / "Install/run.sh"); return std::string(); }},
+      {"disc folder a link", "", {}, {{Severity::Info, 6, "installer", "сценарий Linux"}}, 0, true, true,
+       [](const fs::path& d) { return Moved(d, "real", "link"); }},
+      {"backslash in the folder's path", "", {}, {{Severity::Info, 5, "install-label", "Программа"}}, 0, true, true,
+       [](const fs::path& d) {
+         return Moved(d, "copy\\disc");
+       }},
+      {"newline in a name", "", {{"Docs/a\nb.txt", "x"}}, {{Severity::Warning, 0, "name", "как «a_b.txt»"}}, 1, true},
+      {"not UTF-8, * and ? in names", "", {{"Docs/\xff\xfe" "bad", "x"}, {"Docs/*", "x"}, {"Docs/?", "x"}},
+       {{Severity::Warning, 0, "name", "как «__bad»"}, {Severity::Warning, 0, "name", "как «_0»"},
+        {Severity::Warning, 0, "name", "как «_1»"}}, 1, true},
+      {"readable by the owner only", "", {}, {{Severity::Warning, 0, "private", "600"}}, 1, true, true,
+       [](const fs::path& d) { fs::permissions(d / "Docs/manual.txt", fs::perms::owner_read | fs::perms::owner_write); return std::string(); }},
+#endif
   };
 }
 
@@ -125,6 +239,8 @@ TEST_P(DiscCheck, FindsEachMistakeOnItsLine) {
   const Case& c = GetParam();
 #ifdef _WIN32
   if (c.PosixOnly) GTEST_SKIP() << "a Linux matter";
+#else
+  if (c.RootOnly && geteuid() != 0) GTEST_SKIP() << "device nodes need root";
 #endif
   TempDir disc;
   disc.Write("setup.ini", c.Ini.empty() ? Utf16Le(kCleanIni) : c.Ini);
@@ -139,7 +255,10 @@ TEST_P(DiscCheck, FindsEachMistakeOnItsLine) {
       std::filesystem::permissions(disc.Path() / name, std::filesystem::perms::owner_exec,
                                    std::filesystem::perm_options::add);
   }
-  const disc::Report report = disc::CheckDisc(disc.Dir());
+  std::string dir = disc.Dir();
+  if (c.Hostile)
+    if (const std::string other = c.Hostile(disc.Path()); !other.empty()) dir = other;
+  const disc::Report report = disc::CheckDisc(dir);
   const std::string text = disc::FormatText(report);
   for (const Expect& e : c.Expected) {
     bool found = false;
@@ -149,8 +268,12 @@ TEST_P(DiscCheck, FindsEachMistakeOnItsLine) {
     EXPECT_TRUE(found) << c.Name << ": no " << e.Code << " on line " << e.Line << "\n" << text;
   }
   EXPECT_EQ(report.ExitStatus(), c.Status) << text;
-  EXPECT_NE(disc::FormatJson(report).find("\"status\": " + std::to_string(c.Status)),
-            std::string::npos);
+  const std::string json = disc::FormatJson(report);
+  EXPECT_NE(json.find("\"status\": " + std::to_string(c.Status)), std::string::npos);
+  // Whatever the disc holds, neither report passes a control character on.
+  for (const std::string* out : {&text, &json})
+    for (const char ch : *out)
+      EXPECT_TRUE(ch == '\n' || static_cast<unsigned char>(ch) >= 0x20) << c.Name << ": " << *out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Discs, DiscCheck, testing::ValuesIn(Cases()),

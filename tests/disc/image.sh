@@ -78,7 +78,7 @@ touch "$own/$long"
 SKD_PAYLOAD=$payload "$skddisc" image "$own" "$IT_TMP/own.iso" --label 'Своя метка' >"$IT_TMP/own.out" ||
   fail "skddisc image: $(cat "$IT_TMP/own.out")"
 grep -q '^В папке диска уже есть AUTORUN.INF' "$IT_TMP/own.out" || fail "$(cat "$IT_TMP/own.out")"
-grep -qxF "Имя длиннее 103 знаков, Windows покажет его укороченным: $long" "$IT_TMP/own.out" ||
+grep -qF "Windows покажет имя «$own/$long» как «$(printf 'Очень%.0s' {1..20}).txt»" "$IT_TMP/own.out" ||
   fail "$(cat "$IT_TMP/own.out")"
 [[ $(listing "$IT_TMP/own.iso" | grep -ic '^\S* /autorun.inf$') == 1 ]] || fail "two autorun.inf"
 extract "$IT_TMP/own.iso" /AUTORUN.INF "$IT_TMP/own.inf"
