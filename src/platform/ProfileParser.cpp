@@ -121,13 +121,17 @@ bool ProfileLines::Next(ProfileLine& out) {
 
 std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key) {
+  return LookupProfileText(DecodeProfileText(bytes), section, key);
+}
+
+std::string LookupProfileText(std::u16string_view content, std::string_view section,
+                              std::string_view key) {
   const std::u16string sectionText = Utf8ToUtf16(section);
   const std::u16string keyText = Utf8ToUtf16(key);
   // The API takes C strings: a NUL ends a name before it is trimmed.
   const Text wantSection = Trim(CutAtNul(sectionText));
   const Text wantKey = Trim(CutAtNul(keyText));
 
-  const std::u16string content = DecodeProfileText(bytes);
   // The lines before the first header form a section with an empty name.
   bool inSection = wantSection.empty();
   ProfileLines lines(content);

@@ -15,6 +15,10 @@ namespace platform {
 std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key);
 
+// The same on text DecodeProfileText has already decoded.
+std::string LookupProfileText(std::u16string_view content, std::string_view section,
+                              std::string_view key);
+
 // One non-empty line of decoded profile text, as the reader splits it.
 struct ProfileLine {
   std::size_t Number = 0;  // 1-based; CR LF ends one line, so do a lone CR or LF

@@ -10,6 +10,11 @@ namespace platform {
 
 namespace {
 
+// What CreateProcessW and ShellExecuteW take as a path: MAX_PATH with its
+// terminating NUL. Windows refuses a longer one anyway, and some versions
+// of Wine write a longer one over their own stack.
+constexpr std::size_t kMaxCallPath = MAX_PATH - 1;
+
 void Release(TProcessInformation& info) {
   if (info.Process) CloseHandle(reinterpret_cast<HANDLE>(info.Process));
   if (info.Thread) CloseHandle(reinterpret_cast<HANDLE>(info.Thread));
@@ -22,8 +27,11 @@ bool StartProcess(const std::string& path, TProcessInformation& info, std::int32
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   GetStartupInfoW(&si);
-  // The whole path, however long: no fixed buffer to overrun.
   const std::wstring application = Wide(path);
+  if (application.size() > kMaxCallPath) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(application.c_str(), nullptr, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &si, &pi)) {
@@ -57,6 +65,16 @@ bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
 }
 
 std::intptr_t ShellOpen(const std::string& path) {
+  const std::wstring file = Wide(path);
+  if (file.size() > kMaxCallPath) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return SE_ERR_PNF;
+  }
+  // Only a folder: for a "Docs" that is not there the shell would start a
+  // "Docs.exe" beside it.
+  const DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return SE_ERR_FNF;
   // The shell and COM are loaded on first use: the menu starts sooner and
   // smaller without them.
   using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
@@ -73,9 +91,14 @@ std::intptr_t ShellOpen(const std::string& path) {
                    : nullptr;
   }();
   if (!shellExecute) return SE_ERR_DLLNOTFOUND;
-  const std::wstring file = Wide(path);
   return reinterpret_cast<std::intptr_t>(
       shellExecute(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+}
+
+int EndedOpenerFailures(bool& running) {
+  // ShellExecuteW has answered before it returns.
+  running = false;
+  return 0;
 }
 
 }  // namespace platform
