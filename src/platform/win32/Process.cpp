@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Wide.h"
 
 namespace platform {
@@ -81,11 +82,11 @@ std::intptr_t ShellOpen(const std::string& path) {
   using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
   static const auto shellExecute = [] {
     // The shell may hand the file to extensions that need COM on this thread.
-    if (HMODULE ole32 = LoadLibraryW(L"ole32.dll"))
+    if (HMODULE ole32 = LoadSystemLibrary(L"ole32.dll"))
       if (const auto init = reinterpret_cast<CoInitializeExFn>(
               reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitializeEx"))))
         init(nullptr, COINIT_APARTMENTTHREADED);
-    HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+    HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
     return shell32 ? reinterpret_cast<ShellExecuteWFn>(
                          reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
                    : nullptr;
