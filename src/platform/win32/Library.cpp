@@ -49,11 +49,12 @@ void RestrictLibrarySearch(bool useDefaultDirectories) {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (set && set(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-      g_defaultDirectories = true;
-      return;
-    }
+    g_defaultDirectories = set && set(LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
+  // COM, loaded by name by the input methods of Wine's user32 past the
+  // default directories, with its combase (KnownDLLs on Windows, so cheap).
+  LoadSystemLibrary(L"ole32.dll");
+  if (g_defaultDirectories) return;
   for (const wchar_t* name : kLoadedByName) LoadSystemLibrary(name);
 }
 

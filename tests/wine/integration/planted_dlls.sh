@@ -11,53 +11,54 @@ set -euo pipefail
 source "$(dirname "$0")/../../integration/launcher.sh"
 session
 
-planted=${CASE:?the planted DLL}
-# What the menu and the system DLLs it uses load by name while it runs.
-# Not imm32 and version: Wine's user32 imports them before the menu's first
-# line runs, where Windows takes imm32 from KnownDLLs (and version proves
-# nothing either way).
-names=(uxtheme dwmapi comctl32 shell32 ole32 oleaut32 shlwapi propsys
-       windowscodecs msimg32 cryptbase profapi userenv apphelp oleacc gds32)
+planted=$(realpath "${CASE:?the planted DLL}")
+# What the menu and the system DLLs it uses load by name while it runs
+# (under Wine: uxtheme, comctl32, shcore, combase), and what they load on
+# Windows. Not the KnownDLLs (shell32, ole32, imm32, ...): Windows always
+# takes those from System32, and Wine, which has none, loads some of them
+# for its own user32 past any search order (version likewise).
+names=(uxtheme dwmapi comctl32 shcore combase propsys cryptbase userenv profapi apphelp oleacc)
 disc=$IT_TMP/disc
 here=$IT_TMP/started_from
 stage_disc "$disc"
 mkdir -p "$here"
-for n in "${names[@]}"; do
-  cp "$planted" "$disc/$n.dll"
-  cp "$planted" "$here/$n.dll"
-done
 # The session first, from elsewhere: Wine's own programs would load them too.
 "${RUN[@]}" cmd.exe /c exit >/dev/null 2>&1 || true
-
 overrides="mscoree,mshtml=;$(IFS=,; echo "${names[*]}")=n,b"
-cd "$here"
-start_prog env WINEDLLOVERRIDES="$overrides" "${RUN[@]}" "$disc/$MENU"
-menu=$LAST_PID
-cd "$IT_TMP"
-main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
 
-log "a tooltip, then the disc in the shell"
-xdotool mousemove --window "$main" 91 149
-sleep 2
-xdotool mousemove --window "$main" 187 241 click 1
-sleep 3
-mapped=$(grep -oE "($disc|$here)/[a-z0-9]+\.dll" "/proc/$menu/maps" 2>/dev/null | sort -u || true)
-close_menu "$main" "$menu"
+# One run per place: beside the menu, a DLL would hide its twin in the
+# folder the menu is started from, which comes later in the search.
+declare -A seen
+for dir in "$disc" "$here"; do
+  for n in "${names[@]}"; do cp "$planted" "$dir/$n.dll"; done
+  log "planted in $dir: a tooltip, then the disc in the shell"
+  cd "$here"
+  start_prog env WINEDLLOVERRIDES="$overrides" "${RUN[@]}" "$disc/$MENU"
+  menu=$LAST_PID
+  cd "$IT_TMP"
+  main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
+  xdotool mousemove --window "$main" 91 149
+  sleep 2
+  xdotool mousemove --window "$main" 187 241 click 1
+  sleep 3
+  mapped=$(grep -oE "$dir/[a-z0-9]+\.dll" "/proc/$menu/maps" 2>/dev/null | sort -u || true)
+  close_menu "$main" "$menu"
+  for n in "${names[@]}"; do
+    if [[ -e $dir/$n.dll.ran ]]; then
+      seen[$dir/$n]=RAN
+    elif grep -qx "$dir/$n.dll" <<<"$mapped"; then
+      seen[$dir/$n]=mapped
+    fi
+    rm -f "$dir/$n.dll" "$dir/$n.dll.ran"
+  done
+done
 
 status=0
 printf '%-16s %-14s %s\n' DLL "beside it" "started from"
 for n in "${names[@]}"; do
-  row=()
-  for dir in "$disc" "$here"; do
-    if [[ -e $dir/$n.dll.ran ]]; then
-      row+=(RAN) status=1
-    elif grep -qx "$dir/$n.dll" <<<"$mapped"; then
-      row+=(mapped) status=1
-    else
-      row+=(-)
-    fi
-  done
-  printf '%-16s %-14s %s\n' "$n.dll" "${row[0]}" "${row[1]}"
+  a=${seen[$disc/$n]:--} b=${seen[$here/$n]:--}
+  [[ $a == - && $b == - ]] || status=1
+  printf '%-16s %-14s %s\n' "$n.dll" "$a" "$b"
 done
 ((status == 0)) || fail "a planted DLL was loaded into the menu"
 log ok
