@@ -150,4 +150,26 @@ std::string LookupProfileText(std::u16string_view content, std::string_view sect
   return {};
 }
 
+ProfileIndex::ProfileIndex(std::u16string text) : text_(std::move(text)) {
+  ProfileLines lines(text_);
+  for (ProfileLine line; lines.Next(line);)
+    if (line.IsSection)
+      headers_.push_back({static_cast<std::size_t>(line.Text.data() - text_.data()),
+                          static_cast<std::size_t>(line.Name.data() - text_.data()),
+                          line.Name.size()});
+}
+
+std::string ProfileIndex::Lookup(std::string_view section, std::string_view key) const {
+  const std::u16string sectionText = Utf8ToUtf16(section);
+  const Text want = Trim(CutAtNul(sectionText));
+  const Text text = text_;
+  // Before the first header: the whole text, which the lookup leaves there.
+  if (want.empty()) return LookupProfileText(text, section, key);
+  // From the first header of that name on: only its lines are read.
+  for (const Header& h : headers_)
+    if (EqualNoCase(text.substr(h.NameAt, h.NameSize), want))
+      return LookupProfileText(text.substr(h.Start), section, key);
+  return {};
+}
+
 }  // namespace platform

@@ -56,12 +56,13 @@ FileIdentity IdentityOf(const struct stat& st) {
   return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
 }
 
-// The decoded text of the file read last. Every value of the first window
-// is read from the same file, and decoding a large one for each of them is
-// what made the menu slow to open; Windows keeps its copy the same way.
+// The decoded text of the file read last, with its sections found. Every
+// value of the first window is read from the same file, and decoding and
+// walking a large one for each of them is what made the menu slow to open;
+// Windows keeps its copy the same way.
 struct DecodedFile {
   FileIdentity Identity;
-  std::shared_ptr<const std::u16string> Text;
+  std::shared_ptr<const ProfileIndex> Text;
 };
 std::mutex g_cacheMutex;
 DecodedFile g_cache;
@@ -79,7 +80,7 @@ bool SettledLongEnough(const struct stat& st) {
 // directory) is refused before reading: those can block or never end.
 // `cached` is set instead when the file is the one decoded last.
 bool ReadRegularFile(const std::string& path, std::string& out,
-                     std::shared_ptr<const std::u16string>& cached, struct stat& st) {
+                     std::shared_ptr<const ProfileIndex>& cached, struct stat& st) {
   // Checked before opening too, so that a device is never even opened.
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
 
@@ -132,12 +133,12 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
   try {
     if (path.empty() || section.empty() || key.empty()) return {};
     std::string bytes;
-    std::shared_ptr<const std::u16string> text;
+    std::shared_ptr<const ProfileIndex> text;
     struct stat st {};
     if (!ReadRegularFile(NativePath(path), bytes, text, st)) return {};
     if (!text) {
       // The file as read: its times may have moved while it was read.
-      const auto decoded = std::make_shared<const std::u16string>(DecodeProfileText(bytes));
+      const auto decoded = std::make_shared<const ProfileIndex>(DecodeProfileText(bytes));
       std::string().swap(bytes);
       text = decoded;
       struct stat now {};
@@ -147,7 +148,7 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
         g_cache = {IdentityOf(now), decoded};
       }
     }
-    return LookupProfileText(*text, section, key);
+    return text->Lookup(section, key);
   } catch (...) {
     // bad_alloc on a huge file is just another unreadable file.
     return {};
