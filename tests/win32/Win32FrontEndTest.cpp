@@ -158,12 +158,15 @@ TEST_F(Win32FrontEnd, SetupIniTextsAreShownAsWritten) {
   const RECT b = window.ControlRect(SoftSetupRXSB);
   SendMessageW(window.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(b.left + 5, b.top + 5));
   HWND tip = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM found) {
-    wchar_t name[64];
-    GetClassNameW(h, name, 64);
-    if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(found) = h;
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&tip));
+  struct Find {
+    static BOOL CALLBACK Tooltip(HWND h, LPARAM found) {
+      wchar_t name[64];
+      GetClassNameW(h, name, 64);
+      if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(found) = h;
+      return TRUE;
+    }
+  };
+  EnumThreadWindows(GetCurrentThreadId(), Find::Tooltip, reinterpret_cast<LPARAM>(&tip));
   ASSERT_NE(tip, nullptr);
   EXPECT_TRUE(GetWindowLongW(tip, GWL_STYLE) & TTS_NOPREFIX);
 }
