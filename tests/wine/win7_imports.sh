@@ -99,7 +99,7 @@ for exe in "$@"; do
   while read -r dll; do
     grep -qi "^$dll " <<<"$imports" || { echo "$name: no functions read for $dll" >&2; status=1; }
     if ! grep -qiE "$known_dlls" <<<"$dll"; then
-      echo "$name: imports $dll, which is no KnownDLL: a $dll beside it would be loaded" >&2
+      echo "$name: imports $dll statically: only KnownDLLs (advapi32 gdi32 kernel32 msvcrt user32), or a planted $dll may load first" >&2
       status=1
     fi
     if grep -qiE "$newer_dlls" <<<"$dll"; then
