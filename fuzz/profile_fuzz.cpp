@@ -183,6 +183,8 @@ void CheckLookup(std::string_view file, std::string_view section, std::string_vi
   Check(units.has_value());
   Check(*units <= kMax);
   Check(value.find('\0') == std::string::npos);
+  // The kept file's index answers alike.
+  Check(platform::ProfileIndex(platform::DecodeProfileText(file)).Lookup(section, key) == value);
   if (IsAscii(section) && IsAscii(key)) {
     Check(platform::Utf16ToUtf8(Reference(platform::DecodeProfileText(file), section, key)) ==
           value);

@@ -24,7 +24,9 @@ int RunApplication(IFrontEnd& frontEnd) {
 
   application.Title = common::WindowName;
   frontEnd.SetTitle(application.Title);
-  application.HelpFile = common::ExtractFilePath(platform::ExecutablePath()) + "setup.hlp";
+  // Never a bare name, which would name a file of the current folder.
+  if (const std::string dir = common::ExtractFilePath(platform::ExecutablePath()); !dir.empty())
+    application.HelpFile = dir + "setup.hlp";
 
   application.StyleApplied = frontEnd.ApplyStyle(ui::kStyleName);
   if (!application.StyleApplied)

@@ -9,7 +9,9 @@ namespace inif {
 
 using common::ProgramDir;
 
-std::string IniFilePath() { return ProgramDir + kIniFileName; }
+// Without the program's own folder there is no setup.ini: a bare name would
+// read whatever the folder the menu was started from holds.
+std::string IniFilePath() { return ProgramDir.empty() ? std::string() : ProgramDir + kIniFileName; }
 
 std::string ReadSetupValue(const std::string& section, const std::string& key) {
   return platform::ReadProfileString(IniFilePath(), section, key);

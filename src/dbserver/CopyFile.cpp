@@ -13,6 +13,7 @@ bool CopyOneFile(const std::string& Source, const std::string& Dest) {
     if (!source.Open(Source)) return false;
     platform::TReplacingFile dest;
     if (!dest.Open(Dest)) return false;
+    if (!dest.Reserve(source.Size())) return false;
 
     std::vector<char> buffer(kCopyBlockSize);
     for (;;) {

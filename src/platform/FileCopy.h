@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// A file opened for reading only; closed when destroyed.
+// A regular file opened for reading only (a FIFO or device is refused);
+// closed when destroyed.
 class TSourceFile {
  public:
   TSourceFile() = default;
@@ -19,6 +20,8 @@ class TSourceFile {
   bool Open(const std::string& path);
   // Bytes read (0 at the end of the file), or -1 on a read error.
   std::int64_t Read(char* buffer, std::size_t size);
+  // The file's size when opened, -1 when unknown.
+  std::int64_t Size() const;
   void Close();
 
  private:
@@ -40,6 +43,9 @@ class TReplacingFile {
   ~TReplacingFile();
 
   bool Open(const std::string& path);
+  // Makes room for `size` bytes before any is written. False when the
+  // destination cannot take them; it is then as it was before Open.
+  bool Reserve(std::int64_t size);
   // How many bytes the file took; fewer than `size` means it refused the rest.
   std::size_t Write(const char* buffer, std::size_t size);
   // Flushes the data to disk and puts the file in place. False leaves the

@@ -16,6 +16,8 @@ char PathDelimiter();
 std::string NativePath(const std::string& path);
 
 bool DirectoryExists(const std::string& path);
+// A regular file: not a folder, nor a FIFO or device that reading would
+// hang on.
 bool FileExists(const std::string& path);
 
 // Creates that one directory (not its parents); false when it could not.

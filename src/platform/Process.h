@@ -30,13 +30,22 @@ bool StartProcess(const std::string& path, TProcessInformation& info, std::int32
 // itself fails.
 bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code);
 
-// Opens a file or folder in the shell; above 32 is success, as ShellExecuteW.
-// On POSIX the opener is waited for at most kOpenerWaitMs: one that ends with
-// an error within that time is a failure (31; 2 when it found no file).
+// Opens a folder in the shell; above 32 is success, as ShellExecuteW. What
+// is not a folder gives 2, as a missing file does, and the shell is not
+// asked: for a "Docs" that is not there it would start a "Docs.exe". On
+// Windows a path longer than the shell takes gives 3 at once. On POSIX the
+// opener is started and not waited for.
 std::intptr_t ShellOpen(const std::string& path);
 
+// How many openers started by ShellOpen have ended with a failure since the
+// last call; `running` tells whether any is still watched. None on Windows,
+// whose shell answers before ShellOpen returns.
+int EndedOpenerFailures(bool& running);
+
 #ifndef _WIN32
-inline constexpr int kOpenerWaitMs = 1000;
+// An opener still running after this long shows the folder itself: it is
+// let go, and how it ends is not reported.
+inline constexpr int kOpenerWatchMs = 15000;
 // A start that failed for a reason no Windows code names: outside the codes
 // the launch report explains, so it reads as a numbered error.
 inline constexpr std::int32_t kOtherStartError = 1359;  // ERROR_INTERNAL_ERROR

@@ -1,6 +1,7 @@
 #pragma once
 // Reading one value of an INI ("profile") file the way the Windows profile
-// API does. The file is opened, read and released on every call.
+// API does. The file is opened and looked at on every call, so a change is
+// seen at once; its decoded text is kept while the file stays the same.
 
 #include <string>
 

@@ -127,13 +127,17 @@ bool ProfileLines::Next(ProfileLine& out) {
 
 std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key) {
+  return LookupProfileText(DecodeProfileText(bytes), section, key);
+}
+
+std::string LookupProfileText(std::u16string_view content, std::string_view section,
+                              std::string_view key) {
   const std::u16string sectionText = Utf8ToUtf16(section);
   const std::u16string keyText = Utf8ToUtf16(key);
   // The API takes C strings: a NUL ends a name before it is trimmed.
   const Text wantSection = Trim(CutAtNul(sectionText));
   const Text wantKey = Trim(CutAtNul(keyText));
 
-  const std::u16string content = DecodeProfileText(bytes);
   // The lines before the first header form a section with an empty name.
   bool inSection = wantSection.empty();
   ProfileLines lines(content);
@@ -149,6 +153,28 @@ std::string LookupProfileValue(std::string_view bytes, std::string_view section,
     if (!line.HasEquals) return {};
     return FinishProfileValue(line.Value);
   }
+  return {};
+}
+
+ProfileIndex::ProfileIndex(std::u16string text) : text_(std::move(text)) {
+  ProfileLines lines(text_);
+  for (ProfileLine line; lines.Next(line);)
+    if (line.IsSection)
+      headers_.push_back({static_cast<std::size_t>(line.Text.data() - text_.data()),
+                          static_cast<std::size_t>(line.Name.data() - text_.data()),
+                          line.Name.size()});
+}
+
+std::string ProfileIndex::Lookup(std::string_view section, std::string_view key) const {
+  const std::u16string sectionText = Utf8ToUtf16(section);
+  const Text want = Trim(CutAtNul(sectionText));
+  const Text text = text_;
+  // Before the first header: the whole text, which the lookup leaves there.
+  if (want.empty()) return LookupProfileText(text, section, key);
+  // From the first header of that name on: only its lines are read.
+  for (const Header& h : headers_)
+    if (EqualNoCase(text.substr(h.NameAt, h.NameSize), want))
+      return LookupProfileText(text.substr(h.Start), section, key);
   return {};
 }
 

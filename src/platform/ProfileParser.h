@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +15,27 @@ namespace platform {
 // Never throws except std::bad_alloc.
 std::string LookupProfileValue(std::string_view bytes, std::string_view section,
                                std::string_view key);
+
+// The same on text DecodeProfileText has already decoded.
+std::string LookupProfileText(std::u16string_view content, std::string_view section,
+                              std::string_view key);
+
+// Decoded text kept for many lookups: where each section header stands, so
+// that a lookup reads only the lines of its own section. The same answers
+// as LookupProfileText on the text.
+class ProfileIndex {
+ public:
+  explicit ProfileIndex(std::u16string text);
+  std::string Lookup(std::string_view section, std::string_view key) const;
+
+ private:
+  struct Header {
+    std::size_t Start;  // of the header line
+    std::size_t NameAt, NameSize;
+  };
+  std::u16string text_;
+  std::vector<Header> headers_;  // in file order
+};
 
 // One non-empty line of decoded profile text, as the reader splits it.
 struct ProfileLine {

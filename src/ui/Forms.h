@@ -53,6 +53,11 @@ class ILauncher {
                             std::int32_t& error) = 0;
   virtual bool GetExitCode(platform::TProcessInformation& info, std::uint32_t& code) = 0;
   virtual std::intptr_t ShellOpen(const std::string& path) = 0;
+  // Openers ShellOpen started that ended in failure since the last call.
+  virtual int EndedOpenerFailures(bool& running) {
+    running = false;
+    return 0;
+  }
 };
 
 // The real thing.
@@ -66,6 +71,7 @@ class TPlatformLauncher : public ILauncher {
     return platform::GetProcessExitCode(info, code);
   }
   std::intptr_t ShellOpen(const std::string& path) override { return platform::ShellOpen(path); }
+  int EndedOpenerFailures(bool& running) override { return platform::EndedOpenerFailures(running); }
 };
 
 // Attaches to the database server's service manager and detaches again.

@@ -120,6 +120,7 @@ bool TSKDSetupForm::RunSetup(const std::string& path) {
     return false;
   }
   EnableSetup(false);
+  monitoring_ = true;
   deps_.Timer.SetEnabled(true);
   LastError = 0;
   return true;
@@ -127,16 +128,30 @@ bool TSKDSetupForm::RunSetup(const std::string& path) {
 
 void TSKDSetupForm::EnableSetup(bool enabled) { deps_.View.SetEnabled(SoftSetupRXSB, enabled); }
 
+// The installer's monitor, and the shell's openers' too: the timer runs
+// while either is watched.
 void TSKDSetupForm::Timer1Timer() {
   std::uint32_t code = 0;
-  if (!deps_.Launcher.GetExitCode(SetupProcess, code)) return;  // ask again next tick
-  if (code == platform::kStillActive) {
+  if (!monitoring_) {
+    // Only openers watched.
+  } else if (!deps_.Launcher.GetExitCode(SetupProcess, code)) {
+    // Ask again next tick.
+  } else if (code == platform::kStillActive) {
     deps_.View.SetText(StatusLabel, consts::SInstalling);
-    return;
+  } else {
+    monitoring_ = false;
+    deps_.View.SetText(StatusLabel, common::SystemName);
+    EnableSetup(true);
   }
-  deps_.Timer.SetEnabled(false);
-  deps_.View.SetText(StatusLabel, common::SystemName);
-  EnableSetup(true);
+  ReportEndedOpeners();
+}
+
+void TSKDSetupForm::ReportEndedOpeners() {
+  bool running = false;
+  // Counted before any report: the ticks during the dialog find none twice.
+  int failed = deps_.Launcher.EndedOpenerFailures(running);
+  if (!running && !monitoring_) deps_.Timer.SetEnabled(false);
+  for (; failed > 0; --failed) MessageDlg(deps_.Dialogs, consts::SViewDiscError, mtError, mbOKOnly);
 }
 
 void TSKDSetupForm::SoftSetupRXSBClick() { RunSetupRec(common::SoftSetup); }
@@ -164,7 +179,10 @@ void TSKDSetupForm::ShowAbout740() {
 }
 
 std::intptr_t TSKDSetupForm::ShellOpen(const std::string& path) {
-  return deps_.Launcher.ShellOpen(path);
+  const std::intptr_t result = deps_.Launcher.ShellOpen(path);
+  // An opener may still fail; the ticks watch it.
+  if (result > 32) deps_.Timer.SetEnabled(true);
+  return result;
 }
 
 void TSKDSetupForm::ViewRxSBClick() {

@@ -67,7 +67,8 @@ class TSKDSetupForm {
   bool ReportLaunchError(const std::string& name, bool ask);
   void ShowAbout740();
 
-  // The shell: the disc and the manuals.
+  // The shell: the disc and the manuals. An opener that fails after
+  // ShellOpen has returned is reported by the next tick of Timer1.
   std::intptr_t ShellOpen(const std::string& path);
   void ViewRxSBClick();
   void DocRxSBClick();
@@ -108,8 +109,11 @@ class TSKDSetupForm {
   // False: the operator chose to end the command after a failed copy.
   bool CopyLibraries();
   bool CopyServiceDb();
+  // The openers the shell commands started that have ended in failure.
+  void ReportEndedOpeners();
 
   TFormDeps deps_;
+  bool monitoring_ = false;  // an installer is watched
 };
 
 // Which control runs which command, beside the main layout.

@@ -30,6 +30,9 @@ inline constexpr const char* SCloseQuery = "Закрыть программу?";
 inline constexpr const char* SLoadSetupError =
     "Не могу загрузить информацию,\rнеобходимую для инсталляции программного обеспечения.";
 inline constexpr const char* SCantShowDialog = "Не могу показать диалог!";
+// One line on stderr when the toolkit finds no screen to show the window on.
+inline constexpr const char* SNoDisplay =
+    "skdsetup: нет дисплея, окно показать негде (DISPLAY не задан или недоступен)\n";
 
 // Installers and the shell.
 inline constexpr const char* SInstalling = "Идет установка ...";

@@ -17,6 +17,7 @@
 #ifndef _WIN32
 #include <grp.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -148,6 +149,14 @@ TEST(CopyOneFile, FailuresLeaveTheDestinationAsItWas) {
        [](const TempDir& d) {
          return std::pair{d.Dir() + kSource, std::string()};
        }},
+#ifndef _WIN32
+      // Opening it would wait for a writer for ever.
+      {"source is a FIFO",
+       [](const TempDir& d) {
+         mkfifo((d.Dir() + "канал").c_str(), 0600);
+         return std::pair{d.Dir() + "канал", d.Dir() + kDest};
+       }},
+#endif
   };
   for (const auto& c : cases) {
     for (const bool destExists : {false, true}) {
@@ -273,6 +282,32 @@ TEST(CopyOneFile, NullDeviceTakesTheCopyInPlace) {
   struct stat st{};
   ASSERT_EQ(stat("/dev/null", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+// The server's file written in place on a file system too small for the
+// new one: the whole size is asked for first, so the old file stays.
+TEST(CopyOneFile, OutOfSpaceInPlaceKeepsTheOldFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a small file system";
+  TempDir dir;
+  const fs::path small = dir.Path() / "small";
+  fs::create_directory(small);
+  if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m,mode=0755") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  const std::string source = Pattern(2u << 20), old = Pattern(200000, 7);
+  WriteFile(dir.Path() / U8(kSource), source);
+  ASSERT_EQ(chmod(dir.Dir().c_str(), 0755), 0);
+  ASSERT_EQ(chmod((dir.Dir() + kSource).c_str(), 0644), 0);
+  const std::string dest = small.string() + "/DIZ_JSC.GDB";
+  WriteFile(dest, old);
+  ASSERT_EQ(chmod(dest.c_str(), 0666), 0);  // writable, in a folder that takes no new file
+  const int status = InChild([&] {
+    if (setgid(65534) != 0 || setuid(65534) != 0) return 3;
+    return CopyOneFile(dir.Dir() + kSource, dest) ? 1 : 0;
+  });
+  EXPECT_EQ(Held(dest), Describe(old));
+  umount2(small.c_str(), MNT_DETACH);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 3: could not become nobody";
 }
 
 TEST(CopyOneFile, FifoDestination) {

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "TestSupport.h"
 #include "config/Common.h"
 #include "config/IniF.h"
 #include "platform/Platform.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace testing_support;
 
@@ -83,9 +90,28 @@ TEST_F(IniF, LocationsAreRawValuesOfNumberedKeys) {
   EXPECT_EQ(inif::GetSetupDate(), "2024, май");
 }
 
+// The program's own folder unknown (its path too long for the system to
+// tell): the setup.ini of the folder the menu was started from is a decoy.
+TEST_F(IniF, WithoutTheProgramsFolderNothingIsRead) {
+  Ini("[SETUP]\nWindowName=Подделка\n[PRG]\nName=Подделка\nLocation=x.exe\n");
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(disc.Path());
+  common::ProgramDir.clear();
+  TSetupRec rec;
+  EXPECT_FALSE(inif::LoadSetupRec("PRG", "Name", "Location", rec));
+  inif::LoadSetupNames();
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(rec, TSetupRec{});
+  EXPECT_EQ(common::WindowName, common::kDefaultWindowName);
+}
+
 TEST_F(IniF, FindServiceDb) {
   disc.Write("Service DB/DIZ_JSC.GDB", "db");
   disc.MakeDir("Empty");
+#ifndef _WIN32
+  disc.MakeDir("Pipe");
+  ASSERT_EQ(mkfifo((disc.Dir() + "Pipe/DIZ_JSC.GDB").c_str(), 0600), 0);
+#endif
   struct Case {
     const char* path;
     bool found;
@@ -96,6 +122,9 @@ TEST_F(IniF, FindServiceDb) {
       {"Empty", false, true},
       {"Missing", false, false},
       {"", false, false},
+#ifndef _WIN32
+      {"Pipe", false, true},  // a FIFO of that name: reading it would hang the copy
+#endif
   };
   for (const auto& c : cases) {
     common::ServiceDbDir = "untouched";

@@ -10,10 +10,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/Profile.h"
@@ -560,6 +562,39 @@ TEST_F(ProfileReaderTest, FileIsReleasedAfterEachRead) {
   ASSERT_TRUE(fs::remove(path));
   Write("setup.ini", "[prg]\nname=new\n");
   EXPECT_EQ(ReadProfileString(path, "prg", "name"), "new");
+}
+#endif
+
+// The decoded file is kept between reads while it stays the same file with
+// the same size and times; a file rewritten meanwhile is read anew, even at
+// the same size with its modification time set back (its change time moved).
+#ifndef _WIN32
+TEST_F(ProfileReaderTest, ChangedFileIsSeenThoughItsTextIsKept) {
+  const timespec past[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
+  const auto identity = [](const std::string& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return std::tuple(st.st_ino, st.st_size, st.st_ctim.tv_sec, st.st_ctim.tv_nsec);
+  };
+  const struct {
+    const char* how;
+    std::function<void()> change;
+  } cases[] = {
+      {"rewritten in place", [&] { Write("setup.ini", "[prg]\nname=new\n"); }},
+      {"replaced", [&] { fs::rename(Write("new.ini", "[prg]\nname=new\n"), Path("setup.ini")); }},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write("setup.ini", "[prg]\nname=old\n");
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
+    ASSERT_EQ(ReadProfileString(path, "prg", "name"), "old") << c.how;
+    const auto before = identity(path);
+    // Until the file shows it: the clock behind the change time is coarse.
+    do {
+      c.change();
+      ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
+    } while (identity(path) == before);
+    EXPECT_EQ(ReadProfileString(path, "prg", "name"), "new") << c.how;
+  }
 }
 #endif
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The browse and manuals buttons hand their folders to the desktop's opener;
-# a missing manuals folder is reported.
+# a missing manuals folder is reported, and so is an opener that fails, once
+# it ends, without the window waiting for it.
 set -euo pipefail
 source "$(dirname "$0")/launcher.sh"
 session
@@ -44,4 +45,22 @@ send_keys "$err" Return
 wait_no_window 'Ошибка'
 (($(wc -l <"$opened") == 2)) || fail "the opener ran for a missing folder"
 assert_running "$menu" "after the report"
+
+log "a slow opener that fails: the window answers meanwhile, the failure comes when it ends"
+go=$IT_TMP/go
+cat >"$IT_TMP/bin/xdg-open" <<SH
+#!/bin/sh
+while [ ! -e '$go' ]; do sleep 0.1; done
+exit 4
+SH
+xdotool mousemove --window "$main" 187 241 click 1
+q=$(ask_close "$main" "$menu")
+send_keys "$q" Escape
+wait_no_window "$CLOSE_CAPTION"
+[[ -z $(find_windows 'Ошибка') ]] || fail "a failure reported before the opener ended"
+touch "$go"
+err=$(wait_window 'Ошибка')
+send_keys "$err" Return
+wait_no_window 'Ошибка'
+assert_running "$menu" "after the late report"
 log ok

@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTextDocument>
+#include <QWindow>
 #include <QTimer>
 #include <QToolTip>
 #include <QtTest>
@@ -18,6 +20,7 @@
 #include <functional>
 
 #include "config/Common.h"
+#include "config/IniF.h"
 #include "frontend/qt/QtControls.h"
 #include "frontend/qt/QtInfoForm.h"
 #include "frontend/qt/QtMainWindow.h"
@@ -72,6 +75,13 @@ QString ControlText(QWidget* w) {
   if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
   if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) return memo->toPlainText();
   return QString();
+}
+
+// A tooltip as it reads on the screen.
+QString TipText(QWidget* w) {
+  QTextDocument doc;
+  doc.setHtml(w->toolTip());
+  return doc.toPlainText();
 }
 
 QString ModalText(QWidget* dialog) {
@@ -154,8 +164,8 @@ class QtFrontEndTest : public QObject {
     QCOMPARE(m.Label(StatusLabel)->text(), QStringLiteral("Система СКУД "));
     QCOMPARE(m.Label(DateLabel)->text(), QStringLiteral("2026, декабрь"));
     QCOMPARE(m.Label(Label1)->text(), QStringLiteral("Обзор содержимого диска"));
-    QCOMPARE(m.window.Control(SoftSetupRXSB)->toolTip(), QStringLiteral("Поставить СКУД"));
-    QCOMPARE(m.window.Control(DocRxSB)->toolTip(), QStringLiteral("Руководство оператора"));
+    QCOMPARE(TipText(m.window.Control(SoftSetupRXSB)), QStringLiteral("Поставить СКУД"));
+    QCOMPARE(TipText(m.window.Control(DocRxSB)), QStringLiteral("Руководство оператора"));
     QCOMPARE(m.Label(SoftLabel)->font().pixelSize(), 12);
     QVERIFY(m.Label(SoftLabel)->font().bold());
     QCOMPARE(m.Label(StatusLabel)->font().pixelSize(), 15);
@@ -172,7 +182,42 @@ class QtFrontEndTest : public QObject {
     WriteIni("[PRG]\nName=П\nLocation=s.sh\n");
     Menu m(dialogs_);
     QCOMPARE(m.Label(DateLabel)->text(), QString());
-    QCOMPARE(m.window.Control(SoftSetupRXSB)->toolTip(), QStringLiteral("Выполнить установку"));
+    QCOMPARE(TipText(m.window.Control(SoftSetupRXSB)), QStringLiteral("Выполнить установку"));
+  }
+
+  // Nothing from setup.ini is read as markup: not in the labels, the
+  // caption or the tooltip, where an image would be read from the path it
+  // names (/dev/zero without end) and a <nobr> would run off the screen.
+  void setupIniTextsArePlainText() {
+    const QString hostile[] = {
+        QStringLiteral("<img src=\"/dev/zero\">"),
+        QStringLiteral("<b>жирный</b> <font color=red size=7>красный</font> &amp; [*]"),
+        QStringLiteral("<nobr>") + QStringLiteral("слово ").repeated(200) + QStringLiteral("</nobr>"),
+    };
+    for (const QString& text : hostile) {
+      const QByteArray v = text.toUtf8();
+      WriteIni("[SETUP]\nWindowName=" + v + "\n[PRG]\nName=" + v + "\nLocation=s.sh\nSetupHint=" +
+               v + "\n[DATE]\nDate=" + v + "\n");
+      common::ResetSettings();
+      common::ProgramDir = QDir::toNativeSeparators(disc_.path()).toStdString() + "/";
+      inif::LoadSetupNames();
+      Menu m(dialogs_);
+      for (int id : {SoftLabel, DateLabel}) {
+        QCOMPARE(m.Label(id)->textFormat(), Qt::PlainText);
+        QCOMPARE(m.Label(id)->text(), text);
+      }
+      m.window.winId();  // the title as the window system gets it
+      QCOMPARE(m.window.windowHandle()->title(), text);
+      QWidget* button = m.window.Control(SoftSetupRXSB);
+      QCOMPARE(TipText(button), TooltipText(text));
+      QToolTip::showText(button->mapToGlobal(QPoint(0, 0)), button->toolTip(), button);
+      QWidget* tip = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible()) tip = w;
+      QVERIFY(tip);
+      QVERIFY2(tip->width() <= kTooltipWidth + 40, qPrintable(QString::number(tip->width())));
+      QToolTip::hideText();
+    }
   }
 
   void longSoftwareNameWidensTheLabelOnly() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wincodec.h>
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -141,6 +142,33 @@ TEST_F(Win32FrontEnd, MainWindowFromItsLayout) {
   const RECT image2 = window.ControlRect(Image2);
   EXPECT_EQ(image2.right - image2.left, 150);
   EXPECT_EQ(image2.top, 8);
+}
+
+// Texts from setup.ini show as written: a '&' is no mnemonic and a tab does
+// not end a hint (the tooltip would take both so without TTS_NOPREFIX).
+TEST_F(Win32FrontEnd, SetupIniTextsAreShownAsWritten) {
+  const std::string text = "Tom & Jerry\t<b>[*]</b>";
+  WriteIni("[PRG]\nName=" + text + "\nLocation=s.exe\nSetupHint=" + text + "\n");
+  common::WindowName = text;
+  Win32MainWindow window(dialogs_);
+  TSKDSetupForm form(window.Deps());
+  window.Attach(form);
+  form.FormCreate();
+  EXPECT_EQ(Text(window.Handle()), W(text));
+  const RECT b = window.ControlRect(SoftSetupRXSB);
+  SendMessageW(window.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(b.left + 5, b.top + 5));
+  HWND tip = nullptr;
+  struct Find {
+    static BOOL CALLBACK Tooltip(HWND h, LPARAM found) {
+      wchar_t name[64];
+      GetClassNameW(h, name, 64);
+      if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(found) = h;
+      return TRUE;
+    }
+  };
+  EnumThreadWindows(GetCurrentThreadId(), Find::Tooltip, reinterpret_cast<LPARAM>(&tip));
+  ASSERT_NE(tip, nullptr);
+  EXPECT_TRUE(GetWindowLongW(tip, GWL_STYLE) & TTS_NOPREFIX);
 }
 
 TEST_F(Win32FrontEnd, LongNameWidensTheLabelNotTheWindow) {

@@ -78,6 +78,29 @@ TEST(ClientLibrary, ProbeCallsThe32BitLibrary) {
   EXPECT_EQ(platform::LibraryLoadCount(), 1) << "loaded again by a probe";
 }
 
+// The search of the program's folder, the system folders and PATH, less the
+// current folder: a menu started from a folder holding a gds32.dll does not
+// take it, nor through a "." on PATH; an absolute PATH folder still counts.
+TEST(ClientLibrary, TheCurrentFolderNeverSuppliesIt) {
+  ASSERT_EQ(GetModuleHandleW(L"gds32.dll"), nullptr) << "run one test per process";
+  wchar_t exe[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH);
+  std::wstring folder(exe, length);
+  folder = folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"client32";
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  wchar_t oldPath[32767];
+  const DWORD n = GetEnvironmentVariableW(L"PATH", oldPath, 32767);
+  const std::wstring path(oldPath, n < 32767 ? n : 0);
+  for (const std::wstring& extra : {std::wstring(), std::wstring(L".;"), std::wstring(L"client32;")}) {
+    SetEnvironmentVariableW(L"PATH", (extra + path).c_str());
+    EXPECT_EQ(platform::LoadSharedLibrary("gds32.dll"), nullptr) << "PATH " << extra.size();
+  }
+  SetEnvironmentVariableW(L"PATH", (folder + L";" + path).c_str());
+  EXPECT_NE(platform::LoadSharedLibrary("gds32.dll"), nullptr);
+  SetEnvironmentVariableW(L"PATH", path.c_str());
+}
+
 TEST(ClientLibrary, A64BitLibraryFoundFirstIsNotFound) {
   ASSERT_NO_FATAL_FAILURE(SearchIn(L"client64"));
   // The search does reach it, or this test would prove nothing.

@@ -18,6 +18,12 @@ shift
 # are listed whole: Windows 7 has only a few, and none a MinGW program needs.
 newer_dlls='^(shcore|ucrtbase|vcruntime140(_1)?|msvcp140(_[0-9a-z]+)?|combase|wintypes|dcomp|d3d12|dxcore|icu|icuuc|icuin|api-ms-win-.*|ext-ms-win-.*)\.dll$'
 
+# The only DLLs a program may import statically: KnownDLLs, which Windows
+# loads from System32 whatever lies beside the program. Any other is looked
+# for in the program's folder first, before its entry point could narrow
+# the search.
+known_dlls='^(advapi32|gdi32|kernel32|msvcrt|user32)\.dll$'
+
 # Functions that came after Windows 7; a trailing * matches a prefix.
 newer_functions=(
   # Per-monitor DPI (Windows 8.1 and 10)
@@ -92,6 +98,10 @@ for exe in "$@"; do
   fi
   while read -r dll; do
     grep -qi "^$dll " <<<"$imports" || { echo "$name: no functions read for $dll" >&2; status=1; }
+    if ! grep -qiE "$known_dlls" <<<"$dll"; then
+      echo "$name: imports $dll statically: only KnownDLLs (advapi32 gdi32 kernel32 msvcrt user32), or a planted $dll may load first" >&2
+      status=1
+    fi
     if grep -qiE "$newer_dlls" <<<"$dll"; then
       echo "$name: imports $dll, which Windows 7 lacks" >&2
       status=1

@@ -67,6 +67,19 @@ QString TooltipText(const QString& text) {
   return out.join(QChar('\n'));
 }
 
+QString TooltipMarkup(const QString& text) {
+  // Escaped text in a pre-formatted paragraph: the lines stay as broken,
+  // and the tooltip neither joins them nor lays out anything from the disc.
+  QStringList lines = TooltipText(text).split(QChar('\n'));
+  for (QString& line : lines) line = line.toHtmlEscaped();
+  return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>")) +
+         QStringLiteral("</p>");
+}
+
+QString WindowTitle(const std::string& text) {
+  return QString::fromStdString(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}
+
 namespace {
 const TControlRow* FindRow(const TFormLayout& layout, int id) {
   for (const TControlRow& row : layout.Controls)
@@ -192,7 +205,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     }
     if (row.TabOrder == 0 && row.Parent < 0 && !first_focus_) first_focus_ = w;
     w->setObjectName(QString::fromUtf8(row.Name));
-    if (*row.Hint) w->setToolTip(TooltipText(FromText(row.Hint)));
+    if (*row.Hint) w->setToolTip(TooltipMarkup(FromText(row.Hint)));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
@@ -273,7 +286,7 @@ QWidget* QtForm::Control(int id) const {
   return it == controls_.end() ? nullptr : it->second;
 }
 
-void QtForm::SetCaption(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+void QtForm::SetCaption(const std::string& text) { setWindowTitle(WindowTitle(text)); }
 
 void QtForm::SetText(int control, const std::string& text) {
   if (auto* label = qobject_cast<QLabel*>(Control(control))) {
@@ -283,7 +296,7 @@ void QtForm::SetText(int control, const std::string& text) {
 }
 
 void QtForm::SetHint(int control, const std::string& hint) {
-  if (auto* w = Control(control)) w->setToolTip(TooltipText(FromText(hint)));
+  if (auto* w = Control(control)) w->setToolTip(TooltipMarkup(FromText(hint)));
 }
 
 void QtForm::SetTop(int control, int top) {

@@ -19,6 +19,11 @@ QString FromText(const std::string& text);
 QFont ToQFont(const TFontSpec& spec);
 // A hint as a tooltip shows it: lines wider than kTooltipWidth broken.
 QString TooltipText(const QString& text);
+// What setToolTip is given for a hint: its broken lines as escaped text, so
+// that nothing in it is read as markup (a tooltip takes rich text).
+QString TooltipMarkup(const QString& text);
+// A window title that shows exactly `text`: Qt reads "[*]" in a title.
+QString WindowTitle(const std::string& text);
 void InstallFontSubstitutes();
 
 class QtForm : public QWidget, public IFormView {

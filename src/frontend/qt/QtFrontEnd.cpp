@@ -9,12 +9,18 @@
 #include "frontend/qt/QtMainWindow.h"
 #include "frontend/qt/QtStyle.h"
 #include "ui/Application.h"
+#include "ui/_Consts.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace ui::qt {
 
 void QtHelpErrorBox::Show(const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), FromText(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Critical, WindowTitle(caption), FromText(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
@@ -28,8 +34,43 @@ QtFrontEnd::~QtFrontEnd() {
   Application.OnTerminate = nullptr;
 }
 
+namespace {
+
+// While the application object is made: Qt ends the program with an abort
+// when it finds no display. Its own lines are held back; the fatal one
+// becomes one line of ours and exit status 1, the others go out afterwards.
+struct HeldMessage {
+  QtMsgType Type;
+  // Qt's own static strings.
+  const char* File;
+  int Line;
+  const char* Function;
+  const char* Category;
+  QString Text;
+};
+std::vector<HeldMessage>* g_heldMessages = nullptr;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::fputs(consts::SNoDisplay, stderr);
+    std::_Exit(1);
+  }
+  if (g_heldMessages)
+    g_heldMessages->push_back(
+        {type, context.file, context.line, context.function, context.category, text});
+}
+
+}  // namespace
+
 void QtFrontEnd::InitApplication() {
+  std::vector<HeldMessage> held;
+  g_heldMessages = &held;
+  const QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
   app_ = std::make_unique<QApplication>(argc_, argv_);
+  qInstallMessageHandler(previous);
+  g_heldMessages = nullptr;
+  for (const HeldMessage& m : held)
+    qt_message_output(m.Type, QMessageLogContext(m.File, m.Line, m.Function, m.Category), m.Text);
   help::SetHelpErrorBox(&helpErrorBox_);
   InstallFontSubstitutes();
   InstallInfoEnvironment();

@@ -94,7 +94,7 @@ QtMessageDialog::QtMessageDialog(const TMessageDialogLayout& layout, QWidget* pa
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  setWindowTitle(QString::fromStdString(layout.Caption));
+  setWindowTitle(WindowTitle(layout.Caption));
   setFont(MessageFont());
   setFixedSize(layout.ClientWidth, layout.ClientHeight);
 
@@ -199,16 +199,17 @@ TModalFormResult QtDialogs::RunModalForm(const TModalFormRequest& request) {
 
 void QtDialogs::ShowToolkitError(const std::string& title, const std::string& text,
                                  const std::string& button) {
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
-                  QString::fromStdString(text), QMessageBox::NoButton,
-                  QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Critical, WindowTitle(title), QString::fromStdString(text),
+                  QMessageBox::NoButton, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.addButton(QString::fromStdString(button), QMessageBox::AcceptRole);
   box.exec();
 }
 
 void QtDialogs::ShowErrorBox(const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption),
-                  QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Critical, WindowTitle(caption), QString::fromStdString(text),
+                  QMessageBox::Ok, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

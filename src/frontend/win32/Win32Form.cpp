@@ -7,6 +7,7 @@
 
 #include "frontend/win32/Win32Style.h"
 #include "frontend/win32/Win32Util.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace ui::win32 {
 
@@ -47,7 +48,7 @@ POINT CentredOnScreen(SIZE size) {
 void UseCaptionColour(HWND button) {
   using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
   static const auto fn = [] {
-    HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+    HMODULE uxtheme = platform::LoadSystemLibrary(L"uxtheme.dll");
     return uxtheme ? reinterpret_cast<SetWindowThemeFn>(
                          reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
                    : nullptr;
@@ -59,7 +60,9 @@ void UseCaptionColour(HWND button) {
 
 HMODULE CommonControls() {
   static const HMODULE module = [] {
-    // Version 6, as the manifest asks.
+    // Version 6, as the manifest asks: by name, which the manifest's
+    // assembly answers from the system's side-by-side store (a full path
+    // would give the old version 5).
     HMODULE comctl = LoadLibraryW(L"comctl32.dll");
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     const auto init = comctl ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
@@ -504,7 +507,10 @@ std::wstring WrapLines(HDC dc, const std::wstring& text, int width) {
 // controls cost the start time and memory of a window that shows none.
 void Win32Form::CreateTooltip() {
   if (tooltip_ || !CommonControls()) return;
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+  // TTS_NOPREFIX: a hint from setup.ini is shown as written, not with its
+  // '&' taken as a mnemonic and cut at its first tab.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
                              nullptr, GetModuleHandleW(nullptr), nullptr);
   if (tooltip_) ConfigureTooltip(TTM_ADDTOOLW);

@@ -79,13 +79,28 @@ bool KeepsAccess(uid_t uid, mode_t oldMode, const struct stat& now) {
 
 bool TSourceFile::Open(const std::string& path) {
   Close();
+  // Only a regular file is a source: a FIFO would wait for a writer for
+  // ever, a device never end. O_NONBLOCK keeps the open itself from waiting.
   int fd;
-  do fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  do fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  struct stat st{};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    errno = EINVAL;
+    return false;
+  }
   FHandle = fd;
   // Read far ahead: the file is read once, front to back.
-  if (fd >= 0) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  return fd >= 0;
+  posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return true;
+}
+
+std::int64_t TSourceFile::Size() const {
+  struct stat st{};
+  return FHandle >= 0 && fstat(Fd(FHandle), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
 }
 
 std::int64_t TSourceFile::Read(char* buffer, std::size_t size) {
@@ -179,6 +194,28 @@ bool TReplacingFile::OpenInPlace() {
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   FHandle = fd;
   return true;
+}
+
+bool TReplacingFile::Reserve(std::int64_t size) {
+  if (FHandle < 0) return false;
+  const int fd = Fd(FHandle);
+  struct stat st{};
+  // Only a file written in place has anything to lose; a new file beside it
+  // is discarded whole when it runs out of room.
+  if (!FTemporary.empty() || size <= 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return true;
+  // All of it before the first byte is written over the old content: a
+  // disc that cannot take the new file then leaves the old one as it was.
+  const int err = posix_fallocate(fd, 0, size);
+  if (err == 0) return true;
+  // Space reserved past the old end is given back, and the old size with it.
+  struct stat now{};
+  if (fstat(fd, &now) == 0 && now.st_size != st.st_size && ftruncate(fd, st.st_size) != 0) {
+    // Nothing more can be done; the old bytes themselves are untouched.
+  }
+  close(fd);
+  FHandle = -1;
+  errno = err;
+  return false;
 }
 
 std::size_t TReplacingFile::Write(const char* buffer, std::size_t size) {

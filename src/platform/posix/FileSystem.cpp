@@ -47,7 +47,7 @@ bool MakeDirectory(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   struct stat st{};
-  return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace platform

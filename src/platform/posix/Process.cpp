@@ -5,10 +5,11 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -148,33 +149,66 @@ bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
   return true;
 }
 
+namespace {
+
+// Openers handed a folder and not yet seen to end, with when they started.
+struct Opener {
+  pid_t Pid;
+  std::chrono::steady_clock::time_point Started;
+};
+std::vector<Opener> g_openers;
+
+}  // namespace
+
 std::intptr_t ShellOpen(const std::string& path) {
   WantChildEnds();
   ReapLeftInPassing();
   const std::string native = NativePath(path);
   struct stat st{};
-  if (native.empty() || stat(native.c_str(), &st) != 0) return 2;  // ERROR_FILE_NOT_FOUND
+  // Only a folder, as on Windows, where the shell would start a "Docs.exe"
+  // for a "Docs" that is not there.
+  if (native.empty() || stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return 2;  // ERROR_FILE_NOT_FOUND
   const char* opener = "xdg-open";
   char* argv[] = {const_cast<char*>(opener), const_cast<char*>(native.c_str()), nullptr};
   pid_t pid = 0;
   if (posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) != 0) return 31;  // no association
-  // A well-behaved opener hands the folder on and ends at once; its code
-  // says whether that worked. One that stays (it shows the folder itself)
-  // has worked as far as anyone can tell, and is let go.
-  for (int waited = 0; waited < kOpenerWaitMs; waited += 10) {
-    int status = 0;
-    const pid_t r = waitpid(pid, &status, WNOHANG);
-    if (r == pid) {
-      if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 33;
-      if (WIFEXITED(status) && WEXITSTATUS(status) == 2) return 2;  // no such file
-      return 31;  // no application for it, or it failed
-    }
-    if (r < 0) return 33;  // reaped by the system: nothing to tell
-    const timespec tick{0, 10 * 1000 * 1000};
-    nanosleep(&tick, nullptr);
+  // Not waited for: the window goes on while the opener works, and the
+  // monitor's ticks ask how it ended (EndedOpenerFailures).
+  try {
+    g_openers.push_back({pid, std::chrono::steady_clock::now()});
+  } catch (const std::bad_alloc&) {
+    LetGo(pid);
   }
-  LetGo(pid);
   return 33;
+}
+
+int EndedOpenerFailures(bool& running) {
+  int failed = 0;
+  const auto now = std::chrono::steady_clock::now();
+  for (auto it = g_openers.begin(); it != g_openers.end();) {
+    int status = 0;
+    const pid_t r = waitpid(it->Pid, &status, WNOHANG);
+    if (r == 0) {
+      // A well-behaved opener hands the folder on and ends; one that stays
+      // this long shows the folder itself, which has worked as far as
+      // anyone can tell: its end is no news.
+      if (now - it->Started < std::chrono::milliseconds(kOpenerWatchMs)) {
+        ++it;
+        continue;
+      }
+      LetGo(it->Pid);
+    } else if (r == it->Pid && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+      ++failed;  // no application for it, no such folder, or it failed
+    } else if (r < 0 && errno == EINTR) {
+      ++it;
+      continue;
+    }
+    // Ended well, or reaped by the system (nothing to tell).
+    it = g_openers.erase(it);
+  }
+  running = !g_openers.empty();
+  return failed;
 }
 
 }  // namespace platform

@@ -67,7 +67,17 @@ bool TSourceFile::Open(const std::string& path) {
   Close();
   FHandle = Stored(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  // A pipe or a device is no file to copy: reading it may never end.
+  if (FHandle != kNone && GetFileType(Handle(FHandle)) != FILE_TYPE_DISK) {
+    Close();
+    SetLastError(ERROR_INVALID_FUNCTION);
+  }
   return FHandle != kNone;
+}
+
+std::int64_t TSourceFile::Size() const {
+  LARGE_INTEGER size{};
+  return FHandle != kNone && GetFileSizeEx(Handle(FHandle), &size) ? size.QuadPart : -1;
 }
 
 std::int64_t TSourceFile::Read(char* buffer, std::size_t size) {
@@ -129,6 +139,10 @@ bool TReplacingFile::Open(const std::string& path) {
   }
   return false;
 }
+
+// Only a device is written in place here, and a new file beside the old one
+// is discarded whole when the disk is full.
+bool TReplacingFile::Reserve(std::int64_t) { return FHandle != kNone; }
 
 std::size_t TReplacingFile::Write(const char* buffer, std::size_t size) {
   std::size_t done = 0;

@@ -4,11 +4,17 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Wide.h"
 
 namespace platform {
 
 namespace {
+
+// What CreateProcessW and ShellExecuteW take as a path: MAX_PATH with its
+// terminating NUL. Windows refuses a longer one anyway, and some versions
+// of Wine write a longer one over their own stack.
+constexpr std::size_t kMaxCallPath = MAX_PATH - 1;
 
 void Release(TProcessInformation& info) {
   if (info.Process) CloseHandle(reinterpret_cast<HANDLE>(info.Process));
@@ -22,8 +28,11 @@ bool StartProcess(const std::string& path, TProcessInformation& info, std::int32
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   GetStartupInfoW(&si);
-  // The whole path, however long: no fixed buffer to overrun.
   const std::wstring application = Wide(path);
+  if (application.size() > kMaxCallPath) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(application.c_str(), nullptr, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &si, &pi)) {
@@ -57,25 +66,40 @@ bool GetProcessExitCode(TProcessInformation& info, std::uint32_t& code) {
 }
 
 std::intptr_t ShellOpen(const std::string& path) {
+  const std::wstring file = Wide(path);
+  if (file.size() > kMaxCallPath) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return SE_ERR_PNF;
+  }
+  // Only a folder: for a "Docs" that is not there the shell would start a
+  // "Docs.exe" beside it.
+  const DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return SE_ERR_FNF;
   // The shell and COM are loaded on first use: the menu starts sooner and
   // smaller without them.
   using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
   using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
   static const auto shellExecute = [] {
     // The shell may hand the file to extensions that need COM on this thread.
-    if (HMODULE ole32 = LoadLibraryW(L"ole32.dll"))
+    if (HMODULE ole32 = LoadSystemLibrary(L"ole32.dll"))
       if (const auto init = reinterpret_cast<CoInitializeExFn>(
               reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitializeEx"))))
         init(nullptr, COINIT_APARTMENTTHREADED);
-    HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+    HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
     return shell32 ? reinterpret_cast<ShellExecuteWFn>(
                          reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
                    : nullptr;
   }();
   if (!shellExecute) return SE_ERR_DLLNOTFOUND;
-  const std::wstring file = Wide(path);
   return reinterpret_cast<std::intptr_t>(
       shellExecute(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+}
+
+int EndedOpenerFailures(bool& running) {
+  // ShellExecuteW has answered before it returns.
+  running = false;
+  return 0;
 }
 
 }  // namespace platform
