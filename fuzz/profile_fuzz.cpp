@@ -20,6 +20,7 @@
 
 #include "platform/ProfileParser.h"
 #include "platform/TextDecode.h"
+#include "StrictUtf8.h"
 
 namespace {
 
@@ -29,41 +30,11 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-// Strict UTF-8 check, independent of TextDecode. Returns the length in
-// UTF-16 units, or nullopt if `s` is not valid UTF-8.
+// Length in UTF-16 units, or nullopt if `s` is not valid UTF-8.
 std::optional<std::size_t> Utf16Length(std::string_view s) {
-  std::size_t units = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    std::size_t n;
-    std::uint32_t cp;
-    if (b < 0x80) {
-      n = 1;
-      cp = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      n = 2;
-      cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      n = 3;
-      cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-      n = 4;
-      cp = b & 0x07;
-    } else {
-      return std::nullopt;
-    }
-    if (i + n > s.size()) return std::nullopt;
-    for (std::size_t k = 1; k < n; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-    units += cp >= 0x10000 ? 2 : 1;
-    i += n;
-  }
-  return units;
+  const auto units = fuzzref::StrictUtf8(s);
+  if (!units) return std::nullopt;
+  return units->size();
 }
 
 bool HasLoneSurrogate(std::u16string_view s) {

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/TextDecode.h"
+#include "StrictUtf8.h"
 
 namespace {
 
@@ -24,32 +25,6 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-// Strict UTF-8 to UTF-16, or nothing when `s` is not valid UTF-8.
-std::optional<std::u16string> StrictUtf8(std::string_view s) {
-  std::u16string out;
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const std::size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3
-                        : (b & 0xF8) == 0xF0 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return std::nullopt;
-    std::uint32_t cp = n == 1 ? b : b & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-    if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += n;
-  }
-  return out;
-}
 
 bool HasLoneSurrogate(std::u16string_view s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -89,7 +64,7 @@ void CheckCp1251(std::string_view bytes, std::u16string_view text) {
 // excepted: they have no UTF-8 form and come back as U+FFFD).
 void CheckUtf8Out(std::u16string_view text) {
   const std::string utf8 = platform::Utf16ToUtf8(text);
-  const auto back = StrictUtf8(utf8);
+  const auto back = fuzzref::StrictUtf8(utf8);
   Check(back.has_value());
   Check(platform::Utf8ToUtf16(utf8) == *back);
   if (!HasLoneSurrogate(text)) Check(*back == text);
@@ -102,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const ProfileEncoding encoding = platform::DetectProfileEncoding(bytes);
   const std::u16string text = platform::DecodeProfileText(bytes);
-  const auto strict = StrictUtf8(bytes);
+  const auto strict = fuzzref::StrictUtf8(bytes);
 
   if (bytes.substr(0, 2) == "\xFF\xFE") {
     Check(encoding == ProfileEncoding::Utf16Le);
@@ -114,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(encoding == ProfileEncoding::Utf8Bom);
     // As Windows reads it: valid text as it stands, a bad sequence one U+FFFD
     // for at least one byte, never a unit the bytes did not hold.
-    const auto valid = StrictUtf8(bytes.substr(3));
+    const auto valid = fuzzref::StrictUtf8(bytes.substr(3));
     if (valid) Check(text == *valid);
     Check(text.size() <= size - 3);
     Check(!HasLoneSurrogate(text));
