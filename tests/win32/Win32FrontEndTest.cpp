@@ -319,9 +319,9 @@ TEST_F(Win32FrontEnd, EveryLayoutRowAsTheTableSays) {
     for (const TControlRow& row : layout->Controls) {
       SCOPED_TRACE(row.Name);
       const RECT r = form.ControlRect(row.Id);
-      const auto [x, y] = ClientPlace(*layout, row);
-      EXPECT_EQ(r.left, x);
-      EXPECT_EQ(r.top, y);
+      const TBounds place = ClientBounds(*layout, row);
+      EXPECT_EQ(r.left, place.Left);
+      EXPECT_EQ(r.top, place.Top);
       if (SizedByTable(row.Kind)) {
         EXPECT_EQ(r.right - r.left, row.Width);
         EXPECT_EQ(r.bottom - r.top, row.Height);
