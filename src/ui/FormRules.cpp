@@ -47,6 +47,24 @@ TFormAction FormHelp(const TFormLayout& layout) { return {TFormAction::Help, lay
 
 TFormAction FormCloseBox(const TFormLayout&) { return {TFormAction::Close, dialogs::mrCancel}; }
 
+void PerformFormAction(const TFormAction& action, const std::function<void(int)>& endModal,
+                       const std::function<void(int control)>& onClick,
+                       const std::function<void(std::int32_t helpContext)>& onHelp) {
+  switch (action.What) {
+    case TFormAction::Close:
+      endModal(action.Value);
+      break;
+    case TFormAction::Click:
+      if (onClick) onClick(action.Value);
+      break;
+    case TFormAction::Help:
+      if (onHelp) onHelp(action.Value);
+      break;
+    case TFormAction::None:
+      break;
+  }
+}
+
 const TFontSpec& RowFont(const TFormLayout& layout, const TControlRow& row) {
   return row.Font ? *row.Font : layout.Font;
 }

@@ -5,6 +5,7 @@
 // front ends turn these decisions into their toolkit's calls.
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,6 +43,12 @@ TFormAction FormEscape(const TFormLayout& layout);
 TFormAction FormHelp(const TFormLayout& layout);
 // The close box of a modal window cancels, as the message dialog's does.
 TFormAction FormCloseBox(const TFormLayout& layout);
+
+// Carries out an action: Close through `endModal`, Click and Help through
+// the form's handlers, when it has them.
+void PerformFormAction(const TFormAction& action, const std::function<void(int)>& endModal,
+                       const std::function<void(int control)>& onClick,
+                       const std::function<void(std::int32_t helpContext)>& onHelp);
 
 // A row's font: its own, else the form's.
 const TFontSpec& RowFont(const TFormLayout& layout, const TControlRow& row);

@@ -102,22 +102,15 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         label->setPalette(lp);
         label->setAutoFillBackground(!row.Transparent);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        label->move(row.Left, row.Top);
         label->adjustSize();
         w = label;
         break;
       }
-      case ControlKind::FlatImageButton: {
-        auto* button = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
-        button->setGeometry(row.Left, row.Top, row.Width, row.Height);
-        connect(button, &QAbstractButton::clicked, this,
-                [this, id = row.Id] { Perform(FormClick(layout_, id)); });
-        w = button;
+      case ControlKind::FlatImageButton:
+        w = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
         break;
-      }
       case ControlKind::Picture:
         w = new PictureBox(QString::fromUtf8(row.Picture), parent);
-        w->move(row.Left, row.Top);
         break;
       case ControlKind::Memo: {
         auto* memo = new QPlainTextEdit(FromText(row.Text), parent);
@@ -127,13 +120,11 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         // Tab moves on, as in any dialog; Ctrl+Tab still types a tab.
         memo->setTabChangesFocus(true);
-        memo->setGeometry(row.Left, row.Top, row.Width, row.Height);
         w = memo;
         break;
       }
       case ControlKind::Panel:
         w = new QWidget(parent);
-        w->setGeometry(row.Left, row.Top, row.Width, row.Height);
         break;
       case ControlKind::PushButton: {
         auto* button = new QPushButton(FromText(row.Text), parent);
@@ -144,16 +135,11 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
           button->setIcon(PictureIcon(name));
           button->setIconSize(picture.size());
         }
-        button->setGeometry(row.Left, row.Top, row.Width, row.Height);
-        connect(button, &QPushButton::clicked, this,
-                [this, id = row.Id] { Perform(FormClick(layout_, id)); });
         w = button;
         break;
       }
       case ControlKind::Animation:
-        w = new AnimationBox(QString::fromUtf8(row.Picture), QSize(row.Width, row.Height),
-                             parent);
-        w->move(row.Left, row.Top);
+        w = new AnimationBox(QString::fromUtf8(row.Picture), QSize(row.Width, row.Height), parent);
         break;
       case ControlKind::RadioButton: {
         // Siblings in one parent are one group: checking one unchecks the rest.
@@ -165,11 +151,18 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
         rp.setColor(QPalette::ButtonText, ResolveColour(font.Color));
         radio->setPalette(rp);
         radio->setChecked(row.Checked);
-        radio->setGeometry(row.Left, row.Top, row.Width, row.Height);
         w = radio;
         break;
       }
     }
+    // Labels and pictures take the size of what they show.
+    if (row.Kind == ControlKind::Label || row.Kind == ControlKind::Picture)
+      w->move(row.Left, row.Top);
+    else
+      w->setGeometry(row.Left, row.Top, row.Width, row.Height);
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+      connect(button, &QAbstractButton::clicked, this,
+              [this, id = row.Id] { Perform(FormClick(layout_, id)); });
     w->setObjectName(QString::fromUtf8(row.Name));
     if (*row.Hint) w->setToolTip(TooltipText(FromText(row.Hint)));
     w->setVisible(row.Visible);
@@ -182,19 +175,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
 }
 
 void QtForm::Perform(const TFormAction& action) {
-  switch (action.What) {
-    case TFormAction::Close:
-      EndModal(action.Value);
-      break;
-    case TFormAction::Click:
-      if (OnClick) OnClick(action.Value);
-      break;
-    case TFormAction::Help:
-      if (OnHelp) OnHelp(action.Value);
-      break;
-    case TFormAction::None:
-      break;
-  }
+  PerformFormAction(action, [this](int result) { EndModal(result); }, OnClick, OnHelp);
 }
 
 int QtForm::CheckedRadio() const {

@@ -1,8 +1,6 @@
 #include "frontend/qt/QtFrontEnd.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 
 #include "frontend/qt/QtForm.h"
 #include "frontend/qt/QtInfoForm.h"
@@ -12,28 +10,16 @@
 
 namespace ui::qt {
 
-void QtHelpErrorBox::Show(const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), FromText(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
-  box.exec();
-}
-
 QtFrontEnd::QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
-QtFrontEnd::~QtFrontEnd() {
-  // The progress window is a widget: it goes before the application object.
-  HideInfo();
-  SetInfoEnvironment({});
-  help::SetHelpErrorBox(nullptr);
-  Application.OnTerminate = nullptr;
-}
+// The progress window is a widget: it goes before the application object.
+QtFrontEnd::~QtFrontEnd() { app::DisconnectFrontEnd(); }
 
 void QtFrontEnd::InitApplication() {
   app_ = std::make_unique<QApplication>(argc_, argv_);
-  help::SetHelpErrorBox(&helpErrorBox_);
   InstallFontSubstitutes();
   InstallInfoEnvironment();
-  Application.OnTerminate = [] { QCoreApplication::quit(); };
+  app::ConnectFrontEnd(dialogs_, [] { QCoreApplication::quit(); });
 }
 
 void QtFrontEnd::SetTitle(const std::string& title) {

@@ -6,10 +6,15 @@
 #include <string>
 
 #include "platform/win32/Wide.h"
+#include "ui/FormRules.h"
 
 namespace ui::win32 {
 
 inline std::wstring W(const std::string& s) { return platform::Wide(s); }
+// A text to draw: the system's text drawing is sure of CR LF breaks only.
+inline std::wstring MessageText(const std::string& text) {
+  return W(WithLineBreaks(text, "\r\n"));
+}
 
 inline COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
