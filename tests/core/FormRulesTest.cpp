@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "ui/F_Info.h"
 #include "ui/FormRules.h"
+#include "ui/Pictures.h"
 
 using namespace ui;
 
@@ -117,6 +119,53 @@ TEST(FormRules, WrapLinesBetweenWordsOrInsideOne) {
       {u"", u""},
   };
   for (const auto& c : cases) EXPECT_EQ(WrapLines<char16_t>(c.in, 5, fit, u"\n"), c.out);
+}
+
+}  // namespace
+
+namespace {
+
+// The timer steps one frame; a blocked pause catches up by the whole frames
+// due; the loop wraps; new frames keep the place.
+TEST(FrameClock, StepsCatchesUpAndWraps) {
+  TFrameClock clock;
+  clock.SetFrames(4);
+  clock.Start(1000);
+  const struct {
+    int at;
+    bool catchUp;  // else the timer's step
+    bool moved;
+    int frame;
+  } steps[] = {
+      {1050, true, false, 0},  {1090, false, true, 1}, {1179, true, false, 1},
+      {1180, true, true, 2},   {1450, true, true, 1},  {1500, false, true, 2},
+  };
+  for (const auto& s : steps) {
+    const bool moved = s.catchUp ? clock.CatchUp(s.at) : (clock.Step(s.at), true);
+    EXPECT_EQ(moved, s.moved) << s.at;
+    EXPECT_EQ(clock.Frame(), s.frame) << s.at;
+  }
+  clock.SetFrames(2);
+  EXPECT_EQ(clock.Frame(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Pictures, KeyedAndGreyedPixels) {
+  const struct {
+    std::uint32_t in, keyed, greyed;
+  } cases[] = {
+      {0xFFFF00FF, 0x00000000, 0xFFB4B4B4},  // the key colour goes, whatever its alpha
+      {0x00FF00FE, 0xFFFF00FE, 0x00B4B4B4},  // any other colour is opaque
+      {0xFF000000, 0xFF000000, 0xFF808080},
+      {0x80FFFFFF, 0xFFFFFFFF, 0x80FFFFFF},  // greying keeps the alpha
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(KeyedPixel(c.in, 0xFF00FF), c.keyed) << std::hex << c.in;
+    EXPECT_EQ(GreyedPixel(c.in), c.greyed) << std::hex << c.in;
+  }
 }
 
 }  // namespace
