@@ -699,13 +699,8 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
     case WM_SETCURSOR:
       if (ApplyScreenCursor()) return TRUE;
       // The window's own cursor, over its controls too (they ask it first).

@@ -269,13 +269,8 @@ LRESULT CALLBACK Animation::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
-      self->Paint(dc);
-      EndPaint(h, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintWindow(h, [self](HDC dc) { self->Paint(dc); });
     case WM_NCDESTROY:
       KillTimer(h, kAnimationTimer);
       SetWindowLongPtrW(h, GWLP_USERDATA, 0);

@@ -20,6 +20,16 @@ inline COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
+// Answers WM_PAINT: `paint` draws into the window's paint DC.
+template <typename Paint>
+LRESULT PaintWindow(HWND window, Paint paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  paint(dc);
+  EndPaint(window, &ps);
+  return 0;
+}
+
 // Owns one GDI object.
 template <typename T>
 class GdiObject {
