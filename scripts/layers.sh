@@ -2,8 +2,8 @@
 # The layers of src/ and the arrows between them: every #include "dir/..."
 # of a source file and every target_link_libraries of a CMake target in
 # src/. Prints the graph; fails on an arrow that does not point to a lower
-# layer, on a folder in no layer, and on a Qt or Windows header in the
-# toolkit-free ui/ and app/.
+# layer, on a folder in no layer, and on a Qt or Windows header, or one of
+# platform/'s own implementations, in the toolkit-free ui/, app/ and disc/.
 #
 # Usage: scripts/layers.sh [SRC_DIR]    (default: the src/ beside this script)
 set -uo pipefail
@@ -16,8 +16,8 @@ declare -A rank
 for i in "${!layers[@]}"; do
   for m in ${layers[$i]}; do rank[$m]=$i; done
 done
-toolkit_free="ui app"
-toolkit_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*<(Q[A-Za-z]*/?[A-Za-z]*|windows\.h|windowsx\.h|commctrl\.h|uxtheme\.h|shellapi\.h|objbase\.h|wincodec\.h|shlobj\.h)>'
+toolkit_free="ui app disc"
+toolkit_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*(<(Q[A-Za-z]*/?[A-Za-z]*|windows\.h|windowsx\.h|commctrl\.h|uxtheme\.h|shellapi\.h|objbase\.h|wincodec\.h|shlobj\.h)>|"platform/(win32|posix)/)'
 
 # The folder a path below src/ belongs to: its first part, two for frontend/.
 module() {

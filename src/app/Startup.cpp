@@ -5,6 +5,7 @@
 #include "help/Help.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
+#include "ui/F_Info.h"
 #include "ui/Style.h"
 #include "ui/_Consts.h"
 
@@ -14,6 +15,34 @@ std::string StyleNotFoundText(const std::string& styleName) {
   const std::string format = consts::SStyleNotFound;
   const auto at = format.find("%s");
   return format.substr(0, at) + styleName + format.substr(at + 2);
+}
+
+namespace {
+
+// Help errors in the front end's error box.
+class DialogsHelpErrorBox : public help::IHelpErrorBox {
+ public:
+  dialogs::IDialogs* Dialogs = nullptr;
+  void Show(const std::string& caption, const std::string& text) override {
+    if (Dialogs) Dialogs->ShowErrorBox(caption, text);
+  }
+};
+DialogsHelpErrorBox g_helpErrorBox;
+
+}  // namespace
+
+void ConnectFrontEnd(dialogs::IDialogs& dialogs, std::function<void()> terminate) {
+  g_helpErrorBox.Dialogs = &dialogs;
+  help::SetHelpErrorBox(&g_helpErrorBox);
+  ui::Application.OnTerminate = std::move(terminate);
+}
+
+void DisconnectFrontEnd() {
+  ui::HideInfo();
+  ui::SetInfoEnvironment({});
+  help::SetHelpErrorBox(nullptr);
+  g_helpErrorBox.Dialogs = nullptr;
+  ui::Application.OnTerminate = nullptr;
 }
 
 int RunApplication(IFrontEnd& frontEnd) {

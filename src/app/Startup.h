@@ -1,6 +1,7 @@
 #pragma once
 // The one start-up sequence, run by every entry point with its front end.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,12 @@ class IFrontEnd {
   // at once when termination is already pending.
   virtual void RunMessageLoop(IMainWindow& window) = 0;
 };
+
+// What a front end lends the shared units while it runs: its dialogs, whose
+// error box shows the help errors too, and how its message loop ends.
+void ConnectFrontEnd(dialogs::IDialogs& dialogs, std::function<void()> terminate);
+// Takes it all back, the progress window first, while the toolkit stands.
+void DisconnectFrontEnd();
 
 // Runs the program; the exit code.
 int RunApplication(IFrontEnd& frontEnd);

@@ -3,18 +3,14 @@
 //   skddisc check DISC [--json]
 //   skddisc image DISC OUT.iso [--label TEXT] [--payload DIR] [--cert FILE.p12]   (Linux)
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "disc/DiscCheck.h"
 #ifndef _WIN32
 #include "disc/Image.h"
-#else
-#include <windows.h>
-
-#include "platform/win32/Wide.h"
 #endif
+#include "platform/Console.h"
 
 namespace {
 
@@ -27,23 +23,7 @@ constexpr const char* kUsage =
 #endif
     ;
 
-// UTF-8 out. A Windows console gets UTF-16 (its code page may be anything);
-// a pipe or a file gets the bytes as they are.
-void Print(const std::string& text, bool error = false) {
-#ifdef _WIN32
-  const HANDLE h = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-  DWORD mode;
-  if (h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) {
-    const std::wstring wide = platform::Wide(text);
-    DWORD written;
-    WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
-#endif
-  std::FILE* f = error ? stderr : stdout;
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fflush(f);
-}
+void Print(const std::string& text, bool error = false) { platform::WriteConsoleText(text, error); }
 
 int Run(const std::vector<std::string>& args) {
   std::vector<std::string> plain;
@@ -87,10 +67,8 @@ int Run(const std::vector<std::string>& args) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(platform::Narrow(argv[i]));
   try {
-    return Run(args);
+    return Run(platform::Utf8Arguments(argc, argv));
   } catch (...) {
     Print("Не хватило памяти.\n", true);
     return 2;

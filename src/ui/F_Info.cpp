@@ -1,5 +1,6 @@
 #include "ui/F_Info.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -26,18 +27,49 @@ constexpr TFormLayout kLayout{.Name = "InfoForm",
                               .StayOnTop = true,
                               .Cursor = TCursor::crHourGlass};
 
-void PlainSleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-TInfoEnvironment g_environment{nullptr, nullptr, PlainSleep};
+TInfoEnvironment g_environment{nullptr, nullptr, AnimatedPause};
 
 }  // namespace
 
 std::unique_ptr<IInfoForm> InfoForm;
 
+std::int64_t TFrameClock::NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void TFrameClock::SetFrames(int frames) {
+  frames_ = frames;
+  if (frames_ > 0) frame_ %= frames_;
+}
+
+void TFrameClock::Step(std::int64_t now, int frames) {
+  if (frames_ > 0) frame_ = static_cast<int>((frame_ + frames) % frames_);
+  stepped_ = now;
+}
+
+bool TFrameClock::CatchUp(std::int64_t now) {
+  const std::int64_t due = (now - stepped_) / kFrameMs;
+  if (due <= 0 || frames_ <= 0) return false;
+  frame_ = static_cast<int>((frame_ + due) % frames_);
+  stepped_ = now;
+  return true;
+}
+
+void AnimatedPause(int milliseconds) {
+  using namespace std::chrono;
+  const auto end = steady_clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+  for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
+    const steady_clock::duration frame = std::chrono::milliseconds(kFrameMs);
+    std::this_thread::sleep_for(std::min<steady_clock::duration>(end - now, frame));
+    if (InfoForm) InfoForm->CatchUpAnimation();
+  }
+}
+
 const TFormLayout& InfoLayout() { return kLayout; }
 
 void SetInfoEnvironment(TInfoEnvironment environment) {
-  if (!environment.Sleep) environment.Sleep = PlainSleep;
+  if (!environment.Sleep) environment.Sleep = AnimatedPause;
   g_environment = std::move(environment);
 }
 

@@ -46,4 +46,29 @@ std::optional<TStyle> ParseStyle(std::string_view text) {
   return s;
 }
 
+namespace {
+std::optional<TStyle> g_active;
+}
+
+const TStyle* ActivateStyle(std::string_view text, std::string_view name) {
+  auto style = ParseStyle(text);
+  if (!style || style->Name != name) return nullptr;
+  g_active = std::move(style);
+  return &*g_active;
+}
+
+const TStyle* ActiveStyle() { return g_active ? &*g_active : nullptr; }
+
+std::optional<std::uint32_t> StyleColour(TColor colour, const TStyle* style) {
+  if (!colour.IsSystem) return colour.Rgb;
+  if (!style) return std::nullopt;
+  switch (colour.System) {
+    case SysColor::BtnHighlight: return style->BtnHighlight;
+    case SysColor::BtnFace: return style->Window;
+    case SysColor::Window: return style->Window;
+    case SysColor::WindowText: return style->WindowText;
+  }
+  return std::nullopt;
+}
+
 }  // namespace ui

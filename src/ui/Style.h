@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/Layout.h"
+
 namespace ui {
 
 inline constexpr const char* kStyleName = "Amethyst Kamri";
@@ -31,5 +33,16 @@ struct TStyle {
 
 // Parses the style file; nullopt when it is not a complete style.
 std::optional<TStyle> ParseStyle(std::string_view text);
+
+// Makes the style file's style the one in effect if it is complete and
+// named `name`; the style in effect, or null.
+const TStyle* ActivateStyle(std::string_view text, std::string_view name);
+// The style in effect, or null while the toolkit's own look is in use.
+const TStyle* ActiveStyle();
+
+// A layout colour as drawn: its own value, or under a style the style's
+// value of a system colour (the system's face is the window face there;
+// BtnFace paints push buttons). Nullopt: the system palette decides.
+std::optional<std::uint32_t> StyleColour(TColor colour, const TStyle* style);
 
 }  // namespace ui

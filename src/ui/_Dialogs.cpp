@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "help/Help.h"
 #include "ui/_Consts.h"
 
 namespace dialogs {
@@ -176,6 +177,43 @@ TDialogAction DialogKey(const TMessageDialogLayout& layout, TDialogKey key, int 
       return {TDialogAction::CopyToClipboard, mrNone, DialogDump(layout)};
   }
   return {};
+}
+
+void PerformDialogAction(const TDialogAction& action, const TMessageDialogLayout& layout,
+                         IDialogHost& host) {
+  switch (action.What) {
+    case TDialogAction::Close:
+      host.Close(action.Result);
+      break;
+    case TDialogAction::ShowHelp:
+      help::ShowHelpTopic(layout.HelpContext);
+      break;
+    case TDialogAction::CopyToClipboard:
+      host.Beep();
+      host.CopyToClipboard(action.ClipboardText);
+      break;
+    case TDialogAction::None:
+      break;
+  }
+}
+
+void FitDialogIcon(TMessageDialogLayout& d, int iconSize) {
+  if (d.Icon == TDialogIcon::None || d.Buttons.empty() || iconSize == d.IconBounds.Width) return;
+  const int horzMargin = d.IconBounds.Left;
+  const int oldBlock = std::max(d.TextBounds.Height, d.IconBounds.Height);
+  const int newBlock = std::max(d.TextBounds.Height, iconSize);
+  d.TextBounds.Left += iconSize - d.IconBounds.Width;
+  d.IconBounds.Width = d.IconBounds.Height = iconSize;
+  const int groupWidth =
+      d.Buttons.back().Bounds.Left + d.Buttons.back().Bounds.Width - d.Buttons.front().Bounds.Left;
+  d.ClientWidth =
+      std::max(d.TextBounds.Left - horzMargin + d.TextBounds.Width, groupWidth) + 2 * horzMargin;
+  d.ClientHeight += newBlock - oldBlock;
+  const int shift = (d.ClientWidth - groupWidth) / 2 - d.Buttons.front().Bounds.Left;
+  for (auto& b : d.Buttons) {
+    b.Bounds.Left += shift;
+    b.Bounds.Top += newBlock - oldBlock;
+  }
 }
 
 int DialogCloseResult(const TMessageDialogLayout&) {

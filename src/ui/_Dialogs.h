@@ -104,11 +104,22 @@ struct TMessageDialogLayout {
   int Y = -1;
 };
 
+// The average character of a font: the width of these 52 letters over 52.
+inline constexpr char kAverageCharSample[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr int AverageCharWidth(int sampleWidth) { return sampleWidth / 52; }
+// A text is word-wrapped; when a word alone is wider than the width (the
+// word-wrapped text measures wider), it is broken anywhere instead, so that
+// it never runs past the width.
+constexpr bool BreakAnywhere(int wordWrappedWidth, int width) { return wordWrappedWidth > width; }
+
 // Rounds like Windows' MulDiv: to nearest, halves away from zero.
 int MulDiv(int number, int numerator, int denominator);
 
 TMessageDialogLayout BuildMessageDialog(const TMessageDialogRequest& request,
                                         IDialogMetrics& metrics, const std::string& appTitle);
+// Makes room in a layout built around a 32-pixel icon for one of `iconSize`.
+void FitDialogIcon(TMessageDialogLayout& layout, int iconSize);
 
 // Top-left of a dialog of `frame` size: -1 centres that axis on the screen,
 // -2 for both centres on the main window, anything else is used as given.
@@ -133,6 +144,18 @@ TDialogAction DialogKey(const TMessageDialogLayout& layout, TDialogKey key, int 
 TDialogAction DialogButtonClick(const TMessageDialogLayout& layout, int index);
 // The frame's close box.
 int DialogCloseResult(const TMessageDialogLayout& layout);
+
+// What a front end does for the dialog's actions.
+class IDialogHost {
+ public:
+  virtual ~IDialogHost() = default;
+  virtual void Close(int result) = 0;
+  virtual void Beep() = 0;
+  virtual void CopyToClipboard(const std::string& text) = 0;
+};
+// Carries out an action: help is shown here, the rest by the host.
+void PerformDialogAction(const TDialogAction& action, const TMessageDialogLayout& layout,
+                         IDialogHost& host);
 
 // A form of its own shown modally: its layout, texts put in before it shows,
 // and the handler of its buttons that carry no modal result.

@@ -38,4 +38,26 @@ TEST(Style, IncompleteOrBrokenStylesAreRejected) {
   EXPECT_FALSE(ui::ParseStyle(""));
 }
 
+// Under the style a system colour is the style's; without one the system
+// palette decides; a layout's own colour stays.
+TEST(Style, ColoursUnderTheStyle) {
+  ui::TStyle style;
+  style.Window = 1, style.WindowText = 2, style.BtnHighlight = 3, style.BtnFace = 4;
+  using ui::SysColor, ui::TColor;
+  const struct {
+    TColor colour;
+    std::optional<std::uint32_t> styled, plain;
+  } cases[] = {
+      {TColor::Sys(SysColor::BtnHighlight), 3, std::nullopt},
+      {TColor::Sys(SysColor::BtnFace), 1, std::nullopt},  // the window face
+      {TColor::Sys(SysColor::Window), 1, std::nullopt},
+      {TColor::Sys(SysColor::WindowText), 2, std::nullopt},
+      {ui::clNavy, 0x000080, 0x000080},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::StyleColour(c.colour, &style), c.styled) << &c - cases;
+    EXPECT_EQ(ui::StyleColour(c.colour, nullptr), c.plain) << &c - cases;
+  }
+}
+
 }  // namespace

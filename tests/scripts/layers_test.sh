@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/layers.sh on small trees: a downward tree passes; an include up, a
-# link up, a link between the front ends, a Qt header in ui/ and a folder in
-# no layer each fail it.
+# link up, a link between the front ends, a Qt header in ui/, windows.h or a
+# platform implementation's header in disc/ and a folder in no layer each
+# fail it.
 set -uo pipefail
 layers=$(realpath "$1")/scripts/layers.sh
 tmp=$(mktemp -d)
@@ -10,7 +11,8 @@ status=0
 
 tree() {  # a fresh tree where ui/ uses config/ and the Qt front end uses both
   rm -rf "$tmp/src"
-  mkdir -p "$tmp/src"/{config,ui,frontend/qt,frontend/win32}
+  mkdir -p "$tmp/src"/{config,ui,disc,frontend/qt,frontend/win32}
+  echo '#include "platform/Console.h"' >"$tmp/src/disc/main.cpp"
   echo '#include "config/Common.h"' >"$tmp/src/ui/Main.cpp"
   printf '#include "ui/Main.h"\n#include <QWidget>\n' >"$tmp/src/frontend/qt/QtForm.cpp"
   echo 'add_library(skd_config STATIC Common.cpp)' >"$tmp/src/config/CMakeLists.txt"
@@ -43,6 +45,10 @@ tree; echo 'target_link_libraries(skd_win32 PUBLIC skd_qt)' >>"$tmp/src/frontend
 expect 1 "one front end links the other"
 tree; echo '#include <QString>' >>"$tmp/src/ui/Main.cpp"
 expect 1 "a Qt header in ui"
+for header in '<windows.h>' '"platform/win32/Wide.h"'; do
+  tree; echo "#include $header" >>"$tmp/src/disc/main.cpp"
+  expect 1 "$header in disc"
+done
 tree; mkdir "$tmp/src/extra" && echo '' >"$tmp/src/extra/X.cpp"
 expect 1 "a folder in no layer"
 exit $status

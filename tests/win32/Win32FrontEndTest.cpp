@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "config/Common.h"
-#include "frontend/win32/PictureDecode.h"
+#include "ui/Pictures.h"
 #include "frontend/win32/Win32FrontEnd.h"
 #include "frontend/win32/Win32InfoForm.h"
 #include "frontend/win32/Win32Style.h"
@@ -347,9 +347,9 @@ TEST_F(Win32FrontEnd, EveryLayoutRowAsTheTableSays) {
     for (const TControlRow& row : layout->Controls) {
       SCOPED_TRACE(row.Name);
       const RECT r = form.ControlRect(row.Id);
-      const auto [x, y] = ClientPlace(*layout, row);
-      EXPECT_EQ(r.left, x);
-      EXPECT_EQ(r.top, y);
+      const TBounds place = ClientBounds(*layout, row);
+      EXPECT_EQ(r.left, place.Left);
+      EXPECT_EQ(r.top, place.Top);
       if (SizedByTable(row.Kind)) {
         EXPECT_EQ(r.right - r.left, row.Width);
         EXPECT_EQ(r.bottom - r.top, row.Height);
@@ -997,15 +997,6 @@ TEST(Win32Pictures, DecodedAsTheSystemCodecDecodesThem) {
     // A file cut short is refused, not read past its end.
     EXPECT_FALSE(DecodePicture(file.data(), file.size() / 2, ours));
   }
-}
-
-TEST(Win32MessageText, LoneCarriageReturnsBreakLines) {
-  struct {
-    const char* in;
-    const wchar_t* out;
-  } cases[] = {{"a\rb", L"a\r\nb"}, {"a\r\nb", L"a\r\nb"},       {"a\r\rb", L"a\r\n\r\nb"},
-               {"a\r", L"a\r\n"},   {"\rСКУД\n", L"\r\nСКУД\n"}, {"", L""}};
-  for (const auto& c : cases) EXPECT_EQ(MessageText(c.in), c.out) << c.in;
 }
 
 TEST_F(Win32FrontEnd, MessageDialogFollowsItsDpi) {

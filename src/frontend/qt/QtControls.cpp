@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "frontend/qt/QtStyle.h"
+#include "ui/Pictures.h"
 
 namespace ui::qt {
 
@@ -24,8 +25,7 @@ QImage Keyed(const QString& path, bool bitmap) {
   const QRgb key = image.pixel(0, image.height() - 1);
   for (int y = 0; y < image.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x)
-      if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
+    for (int x = 0; x < image.width(); ++x) line[x] = KeyedPixel(line[x], key);
   }
   return image;
 }
@@ -34,10 +34,7 @@ QPixmap Greyed(const QPixmap& picture) {
   QImage img = picture.toImage().convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < img.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x) {
-      const int g = 128 + qGray(line[x]) / 2;
-      line[x] = qRgba(g, g, g, qAlpha(line[x]));
-    }
+    for (int x = 0; x < img.width(); ++x) line[x] = GreyedPixel(line[x]);
   }
   img.setDevicePixelRatio(picture.devicePixelRatio());
   return QPixmap::fromImage(img);
@@ -176,17 +173,17 @@ AnimationBox::AnimationBox(const QString& picture, const QPixmap& strip, const Q
                            QWidget* parent)
     : QWidget(parent), picture_(picture), strip_(strip), frameSize_(frameSize) {
   resize(frameSize);
-  if (frameSize.width() > 0) frames_ = LogicalSize(strip_).width() / frameSize.width();
+  if (frameSize.width() > 0) clock_.SetFrames(LogicalSize(strip_).width() / frameSize.width());
   setCursor(Qt::WaitCursor);
-  setAttribute(Qt::WA_OpaquePaintEvent, frames_ > 0);
+  setAttribute(Qt::WA_OpaquePaintEvent, clock_.Frames() > 0);
   timer_.setInterval(kFrameMs);
   connect(&timer_, &QTimer::timeout, this, &AnimationBox::Step);
 }
 
 void AnimationBox::SetActive(bool active) {
   if (active == Active()) return;
-  if (active && frames_ > 1) {
-    stepped_.start();
+  if (active && clock_.Frames() > 1) {
+    clock_.Start(TFrameClock::NowMs());
     timer_.start();
   } else {
     timer_.stop();  // stays on the frame it shows
@@ -194,27 +191,21 @@ void AnimationBox::SetActive(bool active) {
 }
 
 void AnimationBox::Step() {
-  frame_ = (frame_ + 1) % frames_;
-  stepped_.start();
+  clock_.Step(TFrameClock::NowMs());
   update();
 }
 
 void AnimationBox::CatchUp() {
-  if (!Active()) return;
-  const qint64 due = stepped_.elapsed() / kFrameMs;
-  if (due <= 0) return;
-  frame_ = static_cast<int>((frame_ + due) % frames_);
-  stepped_.start();
-  repaint();
+  if (Active() && clock_.CatchUp(TFrameClock::NowMs())) repaint();
 }
 
 void AnimationBox::paintEvent(QPaintEvent*) {
-  if (frames_ <= 0) return;  // no picture: the window's colour shows
+  if (clock_.Frames() <= 0) return;  // no picture: the window's colour shows
   QPainter p(this);
   const QPixmap strip = picture_.isEmpty() ? strip_ : PictureFor(picture_, devicePixelRatio());
   // The source is in the strip's own pixels.
   const qreal r = strip.devicePixelRatio();
-  const QRectF frame(frame_ * frameSize_.width() * r, 0, frameSize_.width() * r,
+  const QRectF frame(clock_.Frame() * frameSize_.width() * r, 0, frameSize_.width() * r,
                      frameSize_.height() * r);
   p.drawPixmap(QRectF(rect()), strip, frame);
 }

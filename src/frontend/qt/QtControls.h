@@ -2,11 +2,12 @@
 // The few control kinds the layouts use that Qt does not have as such.
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
+
+#include "ui/F_Info.h"
 
 namespace ui::qt {
 
@@ -65,14 +66,12 @@ class PictureBox : public QWidget {
 class AnimationBox : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kFrameMs = 90;  // about 11 frames a second
-
   AnimationBox(const QString& picture, const QSize& frameSize, QWidget* parent);
   AnimationBox(const QPixmap& strip, const QSize& frameSize, QWidget* parent);
   void SetActive(bool active);
   bool Active() const { return timer_.isActive(); }
-  int Frame() const { return frame_; }
-  int FrameCount() const { return frames_; }
+  int Frame() const { return clock_.Frame(); }
+  int FrameCount() const { return clock_.Frames(); }
   // Advances by the frames due since the last step and paints at once,
   // without handling any event: for pauses that block the event loop.
   void CatchUp();
@@ -88,10 +87,8 @@ class AnimationBox : public QWidget {
   QString picture_;
   QPixmap strip_;  // at 96 dpi
   QSize frameSize_;
-  int frames_ = 0;
-  int frame_ = 0;
+  TFrameClock clock_;
   QTimer timer_;
-  QElapsedTimer stepped_;
 };
 
 }  // namespace ui::qt

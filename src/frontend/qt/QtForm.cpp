@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTextLayout>
 #include <QToolTip>
 
 #include <algorithm>
@@ -18,14 +17,12 @@
 
 #include "frontend/qt/QtControls.h"
 #include "frontend/qt/QtStyle.h"
+#include "ui/FormRules.h"
 
 namespace ui::qt {
 
 QString FromText(const std::string& text) {
-  QString s = QString::fromStdString(text);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  s.replace(QChar('\r'), QChar('\n'));
-  return s;
+  return QString::fromStdString(WithLineBreaks(text, "\n"));
 }
 
 void InstallFontSubstitutes() {
@@ -44,27 +41,24 @@ QFont ToQFont(const TFontSpec& spec) {
 
 QString TooltipText(const QString& text) {
   // Tooltips show plain text on one line per line: a long hint would run
-  // off the screen, so its lines are broken here, between words where
-  // possible.
+  // off the screen, so its lines are broken here.
   const QFontMetrics fm(QToolTip::font());
-  QStringList out;
-  for (const QString& line : text.split(QChar('\n'))) {
-    if (fm.horizontalAdvance(line) <= kTooltipWidth) {
-      out << line;
-      continue;
+  const std::function<std::size_t(std::u16string_view, int)> fit = [&fm](std::u16string_view line,
+                                                                         int width) {
+    // The longest start of the line that fits.
+    std::size_t lo = 0, hi = line.size();
+    while (lo < hi) {
+      const std::size_t mid = (lo + hi + 1) / 2;
+      const QString start = QString::fromUtf16(line.data(), static_cast<qsizetype>(mid));
+      if (fm.horizontalAdvance(start) <= width)
+        lo = mid;
+      else
+        hi = mid - 1;
     }
-    QTextLayout layout(line, QToolTip::font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
-      l.setLineWidth(kTooltipWidth);
-      out << line.mid(l.textStart(), l.textLength()).trimmed();
-    }
-    layout.endLayout();
-  }
-  return out.join(QChar('\n'));
+    return lo;
+  };
+  return QString::fromStdU16String(
+      WrapLines<char16_t>(text.toStdU16String(), kTooltipWidth, fit, u"\n"));
 }
 
 QString TooltipMarkup(const QString& text) {
@@ -79,14 +73,6 @@ QString TooltipMarkup(const QString& text) {
 QString WindowTitle(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
-
-namespace {
-const TControlRow* FindRow(const TFormLayout& layout, int id) {
-  for (const TControlRow& row : layout.Controls)
-    if (row.Id == id) return &row;
-  return nullptr;
-}
-}  // namespace
 
 QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     : QWidget(parent), layout_(layout), client_(new QWidget(this)) {
@@ -122,109 +108,87 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
       case ControlKind::Label: {
         auto* label = new QLabel(FromText(row.Text), parent);
         label->setTextFormat(Qt::PlainText);
-        label->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
+        label->setFont(ToQFont(RowFont(layout, row)));
         QPalette lp = label->palette();
-        lp.setColor(QPalette::WindowText,
-                    ResolveColour(row.Font ? row.Font->Color : layout.Font.Color));
+        lp.setColor(QPalette::WindowText, ResolveColour(RowFont(layout, row).Color));
         lp.setColor(QPalette::Window, background);
         label->setPalette(lp);
         label->setAutoFillBackground(!row.Transparent);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        label->move(row.Left, row.Top);
         label->adjustSize();
         w = label;
         break;
       }
-      case ControlKind::FlatImageButton: {
-        auto* button = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
-        button->setGeometry(row.Left, row.Top, row.Width, row.Height);
-        connect(button, &QAbstractButton::clicked, this, [this, id = row.Id] {
-          if (OnClick) OnClick(id);
-        });
-        w = button;
+      case ControlKind::FlatImageButton:
+        w = new FlatImageButton(QString::fromUtf8(row.Picture), parent);
         break;
-      }
       case ControlKind::Picture:
         w = new PictureBox(QString::fromUtf8(row.Picture), parent);
-        w->move(row.Left, row.Top);
         break;
       case ControlKind::Memo: {
         auto* memo = new QPlainTextEdit(FromText(row.Text), parent);
-        memo->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
+        memo->setFont(ToQFont(RowFont(layout, row)));
         memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         // Tab moves on, as in any dialog; Ctrl+Tab still types a tab.
         memo->setTabChangesFocus(true);
-        memo->setGeometry(row.Left, row.Top, row.Width, row.Height);
         w = memo;
         break;
       }
       case ControlKind::Panel:
         w = new QWidget(parent);
-        w->setGeometry(row.Left, row.Top, row.Width, row.Height);
         break;
       case ControlKind::PushButton: {
         auto* button = new QPushButton(FromText(row.Text), parent);
-        button->setFont(ToQFont(row.Font ? *row.Font : layout.Font));
+        button->setFont(ToQFont(RowFont(layout, row)));
         const QString name = QString::fromUtf8(row.Picture);
         const QPixmap picture = LoadPicture(name);
         if (!picture.isNull()) {
           button->setIcon(PictureIcon(name));
           button->setIconSize(picture.size());
         }
-        button->setGeometry(row.Left, row.Top, row.Width, row.Height);
-        if (row.ModalResult)
-          connect(button, &QPushButton::clicked, this, [this, r = row.ModalResult] { EndModal(r); });
-        else
-          connect(button, &QPushButton::clicked, this, [this, id = row.Id] {
-            if (OnClick) OnClick(id);
-          });
         w = button;
         break;
       }
       case ControlKind::Animation:
-        w = new AnimationBox(QString::fromUtf8(row.Picture), QSize(row.Width, row.Height),
-                             parent);
-        w->move(row.Left, row.Top);
+        w = new AnimationBox(QString::fromUtf8(row.Picture), QSize(row.Width, row.Height), parent);
         break;
       case ControlKind::RadioButton: {
         // Siblings in one parent are one group: checking one unchecks the rest.
         auto* radio = new QRadioButton(FromText(row.Text), parent);
-        const TFontSpec& font = row.Font ? *row.Font : layout.Font;
+        const TFontSpec& font = RowFont(layout, row);
         radio->setFont(ToQFont(font));
         QPalette rp = radio->palette();
         rp.setColor(QPalette::WindowText, ResolveColour(font.Color));
         rp.setColor(QPalette::ButtonText, ResolveColour(font.Color));
         radio->setPalette(rp);
         radio->setChecked(row.Checked);
-        radio->setGeometry(row.Left, row.Top, row.Width, row.Height);
         w = radio;
         break;
       }
     }
-    if (row.TabOrder == 0 && row.Parent < 0 && !first_focus_) first_focus_ = w;
+    // Labels and pictures take the size of what they show.
+    if (row.Kind == ControlKind::Label || row.Kind == ControlKind::Picture)
+      w->move(row.Left, row.Top);
+    else
+      w->setGeometry(row.Left, row.Top, row.Width, row.Height);
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+      connect(button, &QAbstractButton::clicked, this,
+              [this, id = row.Id] { Perform(FormClick(layout_, id)); });
     w->setObjectName(QString::fromUtf8(row.Name));
     if (*row.Hint) w->setToolTip(TooltipMarkup(FromText(row.Hint)));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
-  // Tab order by the table's numbers, not by the rows' order: a control in a
-  // panel takes its turn where its panel does, then by its own number.
-  const auto turn = [&layout](const TControlRow* row) {
-    std::vector<int> path;
-    for (; row; row = row->Parent < 0 ? nullptr : FindRow(layout, row->Parent))
-      path.insert(path.begin(), row->TabOrder);
-    return path;
-  };
-  std::vector<std::pair<std::vector<int>, QWidget*>> tabbed;
-  for (const TControlRow& row : layout.Controls)
-    if (row.TabOrder >= 0 && Control(row.Id)->focusPolicy() != Qt::NoFocus)
-      tabbed.emplace_back(turn(&row), Control(row.Id));
-  std::stable_sort(tabbed.begin(), tabbed.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 1; i < tabbed.size(); ++i)
-    QWidget::setTabOrder(tabbed[i - 1].second, tabbed[i].second);
+  const std::vector<int> chain = TabChain(layout);
+  for (std::size_t i = 1; i < chain.size(); ++i)
+    QWidget::setTabOrder(Control(chain[i - 1]), Control(chain[i]));
+  first_focus_ = Control(FirstFocus(layout));
+}
+
+void QtForm::Perform(const TFormAction& action) {
+  PerformFormAction(action, [this](int result) { EndModal(result); }, OnClick, OnHelp);
 }
 
 int QtForm::CheckedRadio() const {
@@ -254,7 +218,7 @@ void QtForm::EndModal(int result) {
 
 void QtForm::keyPressEvent(QKeyEvent* e) {
   if (loop_ && e->key() == Qt::Key_F1 && OnHelp) {
-    OnHelp(layout_.HelpContext);
+    Perform(FormHelp(layout_));
     return;
   }
   // Enter presses the focused push button, as the dialog manager does on
@@ -267,17 +231,16 @@ void QtForm::keyPressEvent(QKeyEvent* e) {
     }
   }
   if (loop_ && e->key() == Qt::Key_Escape) {
-    for (const TControlRow& row : layout_.Controls)
-      if (row.Cancel) {
-        EndModal(row.ModalResult);
-        return;
-      }
+    if (const TFormAction a = FormEscape(layout_); a.What != TFormAction::None) {
+      Perform(a);
+      return;
+    }
   }
   QWidget::keyPressEvent(e);
 }
 
 void QtForm::closeEvent(QCloseEvent* e) {
-  if (loop_) EndModal(2);  // the close box cancels
+  if (loop_) Perform(FormCloseBox(layout_));
   QWidget::closeEvent(e);
 }
 
@@ -319,11 +282,14 @@ void QtForm::SetCursor(TCursor cursor) {
 void QtForm::RequestClose() { close(); }
 
 void QtForm::showEvent(QShowEvent* e) {
-  if (!placed_ && layout_.CentreOnScreen) {
+  if (!placed_) {
     placed_ = true;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-      const QRect area = screen->geometry();
-      move(area.center() - QPoint(width() / 2, height() / 2));
+      const QRect g = screen->geometry();
+      const QSize frame = frameGeometry().size();
+      if (const auto at = FirstPlace(layout_, {frame.width(), frame.height()},
+                                     {g.x(), g.y(), g.width(), g.height()}))
+        move(at->X, at->Y);
     }
   }
   QWidget::showEvent(e);

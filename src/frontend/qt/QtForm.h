@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "ui/FormRules.h"
 #include "ui/Forms.h"
 #include "ui/Layout.h"
 
@@ -62,6 +63,8 @@ class QtForm : public QWidget, public IFormView {
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  void Perform(const TFormAction& action);
+
   const TFormLayout& layout_;
   QWidget* client_;
   std::map<int, QWidget*> controls_;

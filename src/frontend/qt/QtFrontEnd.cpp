@@ -1,8 +1,6 @@
 #include "frontend/qt/QtFrontEnd.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 
 #include "frontend/qt/QtForm.h"
 #include "frontend/qt/QtInfoForm.h"
@@ -17,22 +15,10 @@
 
 namespace ui::qt {
 
-void QtHelpErrorBox::Show(const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, WindowTitle(caption), FromText(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-}
-
 QtFrontEnd::QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
-QtFrontEnd::~QtFrontEnd() {
-  // The progress window is a widget: it goes before the application object.
-  HideInfo();
-  SetInfoEnvironment({});
-  help::SetHelpErrorBox(nullptr);
-  Application.OnTerminate = nullptr;
-}
+// The progress window is a widget: it goes before the application object.
+QtFrontEnd::~QtFrontEnd() { app::DisconnectFrontEnd(); }
 
 namespace {
 
@@ -71,10 +57,9 @@ void QtFrontEnd::InitApplication() {
   g_heldMessages = nullptr;
   for (const HeldMessage& m : held)
     qt_message_output(m.Type, QMessageLogContext(m.File, m.Line, m.Function, m.Category), m.Text);
-  help::SetHelpErrorBox(&helpErrorBox_);
   InstallFontSubstitutes();
   InstallInfoEnvironment();
-  Application.OnTerminate = [] { QCoreApplication::quit(); };
+  app::ConnectFrontEnd(dialogs_, [] { QCoreApplication::quit(); });
 }
 
 void QtFrontEnd::SetTitle(const std::string& title) {

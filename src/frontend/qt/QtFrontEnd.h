@@ -5,16 +5,10 @@
 
 #include "app/Startup.h"
 #include "frontend/qt/QtMessageDialog.h"
-#include "help/Help.h"
 
 class QApplication;
 
 namespace ui::qt {
-
-class QtHelpErrorBox : public help::IHelpErrorBox {
- public:
-  void Show(const std::string& caption, const std::string& text) override;
-};
 
 class QtFrontEnd : public app::IFrontEnd {
  public:
@@ -34,7 +28,6 @@ class QtFrontEnd : public app::IFrontEnd {
   char** argv_;
   std::unique_ptr<QApplication> app_;
   QtDialogs dialogs_;
-  QtHelpErrorBox helpErrorBox_;
 };
 
 }  // namespace ui::qt

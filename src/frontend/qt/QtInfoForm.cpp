@@ -7,8 +7,6 @@
 #include <QThread>
 #include <QWindow>
 
-#include <algorithm>
-
 #include "frontend/qt/QtControls.h"
 
 namespace ui::qt {
@@ -56,16 +54,8 @@ void QtInfoForm::Show() {
   }
 }
 
-void QtInfoForm::Pause(int milliseconds) {
-  AnimationBox* animation = Animation();
-  QElapsedTimer elapsed;
-  elapsed.start();
-  for (;;) {
-    const qint64 left = milliseconds - elapsed.elapsed();
-    if (left <= 0) break;
-    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, AnimationBox::kFrameMs)));
-    if (animation) animation->CatchUp();
-  }
+void QtInfoForm::CatchUpAnimation() {
+  if (AnimationBox* a = Animation()) a->CatchUp();
 }
 
 void QtInfoForm::closeEvent(QCloseEvent* e) {
@@ -76,12 +66,7 @@ void InstallInfoEnvironment() {
   SetInfoEnvironment({
       []() -> std::unique_ptr<IInfoForm> { return std::make_unique<QtInfoForm>(); },
       [] { QCoreApplication::processEvents(); },
-      [](int milliseconds) {
-        if (auto* form = dynamic_cast<QtInfoForm*>(InfoForm.get()))
-          form->Pause(milliseconds);
-        else
-          QThread::msleep(static_cast<unsigned long>(std::max(milliseconds, 0)));
-      },
+      nullptr,
   });
 }
 

@@ -25,9 +25,7 @@ class QtInfoForm : public QtForm, public IInfoForm {
   void RepaintFileName() override;
   void SetAnimationActive(bool active) override;
   void Show() override;
-  // Blocks the calling thread like a sleep, but keeps the animation moving
-  // (it paints only the animation and handles no event).
-  void Pause(int milliseconds);
+  void CatchUpAnimation() override;
 
  protected:
   void closeEvent(QCloseEvent* e) override;

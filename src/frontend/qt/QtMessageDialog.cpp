@@ -12,7 +12,6 @@
 #include <QStyle>
 
 #include "frontend/qt/QtForm.h"
-#include "help/Help.h"
 #include "ui/Application.h"
 
 namespace ui::qt {
@@ -25,8 +24,9 @@ namespace {
 // broken anywhere instead, so that it never runs past the width.
 int WrapFlags(const QFont& font, const QString& text, int width) {
   const QRect r = QFontMetrics(font).boundingRect(QRect(0, 0, width, 0), kMessageTextFlags, text);
-  return r.width() <= width ? kMessageTextFlags
-                            : (kMessageTextFlags & ~Qt::TextWordWrap) | Qt::TextWrapAnywhere;
+  return BreakAnywhere(r.width(), width)
+             ? (kMessageTextFlags & ~Qt::TextWordWrap) | Qt::TextWrapAnywhere
+             : kMessageTextFlags;
 }
 
 // Draws the message exactly as QtDialogMetrics measured it.
@@ -66,9 +66,7 @@ QFont MessageFont() { return QApplication::font("QMessageBox"); }
 
 TSize QtDialogMetrics::AverageCharSize() {
   const QFontMetrics fm(font_);
-  const QString letters =
-      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-  return {fm.horizontalAdvance(letters) / 52, fm.height()};
+  return {AverageCharWidth(fm.horizontalAdvance(QLatin1String(kAverageCharSample))), fm.height()};
 }
 
 int QtDialogMetrics::TextWidth(const std::string& line) {
@@ -125,20 +123,15 @@ QtMessageDialog::QtMessageDialog(const TMessageDialogLayout& layout, QWidget* pa
 }
 
 void QtMessageDialog::Perform(const TDialogAction& action) {
-  switch (action.What) {
-    case TDialogAction::Close:
-      done(action.Result);
-      break;
-    case TDialogAction::ShowHelp:
-      help::ShowHelpTopic(layout_.HelpContext);
-      break;
-    case TDialogAction::CopyToClipboard:
-      QApplication::beep();
-      QGuiApplication::clipboard()->setText(QString::fromStdString(action.ClipboardText));
-      break;
-    case TDialogAction::None:
-      break;
-  }
+  PerformDialogAction(action, layout_, *this);
+}
+
+void QtMessageDialog::Close(int result) { done(result); }
+
+void QtMessageDialog::Beep() { QApplication::beep(); }
+
+void QtMessageDialog::CopyToClipboard(const std::string& text) {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void QtMessageDialog::keyPressEvent(QKeyEvent* e) {
@@ -207,7 +200,7 @@ void QtDialogs::ShowToolkitError(const std::string& title, const std::string& te
 }
 
 void QtDialogs::ShowErrorBox(const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, WindowTitle(caption), QString::fromStdString(text),
+  QMessageBox box(QMessageBox::Critical, WindowTitle(caption), FromText(text),
                   QMessageBox::Ok, QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
   box.exec();

@@ -28,7 +28,7 @@ class QtDialogMetrics : public dialogs::IDialogMetrics {
 // Word wrap as both the measuring and the drawing use it.
 inline constexpr int kMessageTextFlags = Qt::TextWordWrap | Qt::TextExpandTabs | Qt::AlignLeft;
 
-class QtMessageDialog : public QDialog {
+class QtMessageDialog : public QDialog, public dialogs::IDialogHost {
   Q_OBJECT
  public:
   explicit QtMessageDialog(const dialogs::TMessageDialogLayout& layout, QWidget* parent = nullptr);
@@ -42,6 +42,9 @@ class QtMessageDialog : public QDialog {
 
  private:
   void Perform(const dialogs::TDialogAction& action);
+  void Close(int result) override;
+  void Beep() override;
+  void CopyToClipboard(const std::string& text) override;
 
   dialogs::TMessageDialogLayout layout_;
   std::vector<QPushButton*> buttons_;

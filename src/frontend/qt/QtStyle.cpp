@@ -5,13 +5,9 @@
 #include <QPalette>
 #include <QStyleFactory>
 
-#include <optional>
-
 namespace ui::qt {
 
 namespace {
-std::optional<TStyle> g_style;
-
 QString Css(std::uint32_t rgb) { return ToQColor(rgb).name(); }
 }  // namespace
 
@@ -19,18 +15,14 @@ QColor ToQColor(std::uint32_t rgb) {
   return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-const TStyle* ActiveStyle() { return g_style ? &*g_style : nullptr; }
-
 QColor ResolveColour(TColor colour) {
-  if (!colour.IsSystem) return ToQColor(colour.Rgb);
-  const TStyle* s = ActiveStyle();
+  if (const auto rgb = StyleColour(colour, ActiveStyle())) return ToQColor(*rgb);
   const QPalette p = QApplication::palette();
   switch (colour.System) {
-    case SysColor::BtnHighlight: return s ? ToQColor(s->BtnHighlight) : QColor(Qt::white);
-    // Under the style the system face is the window face; BtnFace paints push buttons.
-    case SysColor::BtnFace: return s ? ToQColor(s->Window) : p.color(QPalette::Button);
-    case SysColor::Window: return s ? ToQColor(s->Window) : p.color(QPalette::Window);
-    case SysColor::WindowText: return s ? ToQColor(s->WindowText) : p.color(QPalette::WindowText);
+    case SysColor::BtnHighlight: return QColor(Qt::white);
+    case SysColor::BtnFace: return p.color(QPalette::Button);
+    case SysColor::Window: return p.color(QPalette::Window);
+    case SysColor::WindowText: return p.color(QPalette::WindowText);
   }
   return {};
 }
@@ -39,9 +31,9 @@ bool ApplyStyle(const QString& name) {
   QFile file(QStringLiteral(":/styles/") + name);
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray bytes = file.readAll();
-  auto style = ParseStyle(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-  if (!style || QString::fromStdString(style->Name) != name) return false;
-  g_style = *style;
+  const TStyle* style = ActivateStyle(
+      std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), name.toStdString());
+  if (!style) return false;
 
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QPalette p;

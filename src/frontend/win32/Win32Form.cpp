@@ -8,6 +8,7 @@
 #include "frontend/win32/Win32Style.h"
 #include "frontend/win32/Win32Util.h"
 #include "platform/win32/SystemLibrary.h"
+#include "ui/FormRules.h"
 
 namespace ui::win32 {
 
@@ -16,9 +17,6 @@ namespace {
 constexpr wchar_t kFormClass[] = L"SkdForm";
 constexpr int kFirstChildId = 200;
 TCursor g_cursor = TCursor::crDefault;
-
-// "\r\n" breaks label lines; a lone CR does too.
-std::wstring LabelText(const std::string& text) { return W(text); }
 
 void RegisterFormClass(WNDPROC formProc) {
   static bool done = false;
@@ -39,9 +37,8 @@ void RegisterFormClass(WNDPROC formProc) {
   RegisterClassExW(&wc);
 }
 
-POINT CentredOnScreen(SIZE size) {
-  return {(GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
-          (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2};
+dialogs::TRect Screen() {
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 // Themed radio buttons ignore the caption colour; these are navy.
@@ -114,9 +111,10 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
   dpi_ = SystemDpi();
   border_ = ScaleTo(layout.InnerBorder, dpi_);
   const SIZE size = WindowSizeFor(dpi_);
-  const POINT at = CentredOnScreen(size);
-  hwnd_ = CreateWindowExW(exStyle_, kFormClass, W(layout.Caption).c_str(), style_, at.x, at.y,
-                          size.cx, size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  const auto at = FirstPlace(layout, {size.cx, size.cy}, Screen());
+  hwnd_ = CreateWindowExW(exStyle_, kFormClass, W(layout.Caption).c_str(), style_,
+                          at ? at->X : CW_USEDEFAULT, at ? at->Y : CW_USEDEFAULT, size.cx, size.cy,
+                          nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) return;
   dpi_ = WindowDpi(hwnd_);
 
@@ -128,14 +126,13 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
       }))
     CommonControls();
 
-  HWND firstFocus = nullptr;
   for (const TControlRow& row : layout.Controls) {
     auto c = std::make_unique<Control>();
     c->Row = &row;
     c->Top = row.Top;
     c->Visible = row.Visible;
-    c->Text = LabelText(row.Text);
-    c->Hint = W(row.Hint);
+    c->Text = MessageText(row.Text);
+    c->Hint = MessageText(row.Hint);
     // A window is made where it belongs: moving it later costs as much again.
     c->Bounds = c->Placed = LayoutBounds(*c);
     const RECT& b = c->Bounds;
@@ -150,16 +147,16 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
         // would cost the main window's start more than all its drawing.
         break;
       case ControlKind::Animation:
-        c->Button = Animation::Create(hwnd_, b, row.Picture, row.Width, childId, dpi_);
+        c->Window = Animation::Create(hwnd_, b, row.Picture, row.Width, childId, dpi_);
         break;
       case ControlKind::Memo:
-        c->Button = CreateWindowExW(
+        c->Window = CreateWindowExW(
             WS_EX_CLIENTEDGE, L"EDIT", c->Text.c_str(),
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, x,
             y, w, h, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         break;
       case ControlKind::PushButton:
-        c->Button = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
+        c->Window = CreateWindowExW(0, L"BUTTON", c->Text.c_str(),
                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | PushButtonStyle(false), x,
                                     y, w, h, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
         break;
@@ -168,31 +165,24 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
         const bool first = std::none_of(controls_.begin(), controls_.end(), [](const auto& o) {
           return o->Row->Kind == ControlKind::RadioButton;
         });
-        c->Button = CreateWindowExW(
+        c->Window = CreateWindowExW(
             0, L"BUTTON", c->Text.c_str(),
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0), x, y,
             w, h, hwnd_, childId, GetModuleHandleW(nullptr), nullptr);
-        UseCaptionColour(c->Button);
-        SendMessageW(c->Button, BM_SETCHECK, row.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        UseCaptionColour(c->Window);
+        SendMessageW(c->Window, BM_SETCHECK, row.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
       }
     }
-    if (row.TabOrder == 0 && row.Parent < 0 && !firstFocus) firstFocus = c->Button;
     controls_.push_back(std::move(c));
   }
-  firstFocus_ = firstFocus;
+  firstFocus_ = ControlHandle(FirstFocus(layout));
   ApplyDpi(dpi_);
   // Tab moves through the children in their z-order: put it in tab order.
-  std::vector<const Control*> tabbed;
-  for (const auto& c : controls_)
-    if (c->Button && c->Row->TabOrder >= 0)
-      tabbed.push_back(c.get());
-  std::stable_sort(tabbed.begin(), tabbed.end(),
-                   [](auto* a, auto* b) { return a->Row->TabOrder < b->Row->TabOrder; });
   HWND after = HWND_TOP;
-  for (const Control* c : tabbed) {
-    SetWindowPos(c->Button, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    after = c->Button;
+  for (int id : TabChain(layout)) {
+    SetWindowPos(ControlHandle(id), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    after = ControlHandle(id);
   }
 }
 
@@ -207,14 +197,13 @@ SIZE Win32Form::WindowSizeFor(int dpi) const {
 
 // The layout's rectangle at the form's DPI, with any SetTop.
 RECT Win32Form::LayoutBounds(const Control& c) {
-  const TControlRow& row = *c.Row;
-  // Children of a panel are placed relative to it.
-  POINT origin{0, 0};
-  if (const Control* parent = row.Parent >= 0 ? Find(row.Parent) : nullptr)
-    origin = {parent->Bounds.left, parent->Bounds.top};
-  return {origin.x + ScaleTo(row.Left, dpi_), origin.y + ScaleTo(c.Top, dpi_),
-          origin.x + ScaleTo(row.Left + row.Width, dpi_),
-          origin.y + ScaleTo(c.Top + row.Height, dpi_)};
+  const TBounds b = ClientBounds(
+      layout_, *c.Row, [this](int v) { return ScaleTo(v, dpi_); },
+      [this, &c](const TControlRow& row) {
+        const Control* placed = &row == c.Row ? &c : Find(row.Id);
+        return placed ? placed->Top : row.Top;
+      });
+  return {b.Left, b.Top, b.Right, b.Bottom};
 }
 
 // Its rectangle as drawn: labels fit their text, pictures their size.
@@ -226,8 +215,8 @@ void Win32Form::PlaceControl(Control& c) {
     c.Bounds.right = c.Bounds.left + c.Image.Width;
     c.Bounds.bottom = c.Bounds.top + c.Image.Height;
   }
-  if (c.Button && !EqualRect(&c.Bounds, &c.Placed)) {
-    SetWindowPos(c.Button, nullptr, c.Bounds.left, c.Bounds.top, c.Bounds.right - c.Bounds.left,
+  if (c.Window && !EqualRect(&c.Bounds, &c.Placed)) {
+    SetWindowPos(c.Window, nullptr, c.Bounds.left, c.Bounds.top, c.Bounds.right - c.Bounds.left,
                  c.Bounds.bottom - c.Bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
     c.Placed = c.Bounds;
   }
@@ -251,17 +240,17 @@ void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
     switch (row.Kind) {
       case ControlKind::Label:
       case ControlKind::RadioButton:
-        c.Font = GdiObject<HFONT>(CreateLayoutFont(row.Font ? *row.Font : layout_.Font, dpi));
-        if (c.Button)
-          SendMessageW(c.Button, WM_SETFONT, reinterpret_cast<WPARAM>(c.Font.Get()), TRUE);
+        c.Font = GdiObject<HFONT>(CreateLayoutFont(RowFont(layout_, row), dpi));
+        if (c.Window)
+          SendMessageW(c.Window, WM_SETFONT, reinterpret_cast<WPARAM>(c.Font.Get()), TRUE);
         break;
       case ControlKind::Memo:
-        SendMessageW(c.Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        SendMessageW(c.Window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
         break;
       case ControlKind::PushButton:
         c.Image = LoadPicture(row.Picture, false, dpi);
-        SendMessageW(c.Button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
-        SendMessageW(c.Button, BM_SETIMAGE, IMAGE_BITMAP,
+        SendMessageW(c.Window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        SendMessageW(c.Window, BM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(c.Image.Bitmap.Get()));
         break;
       case ControlKind::Picture:
@@ -272,13 +261,13 @@ void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
         c.Greyed = LoadPicture(row.Picture, true, dpi);
         break;
       case ControlKind::Animation:
-        if (Animation* a = Animation::From(c.Button)) a->SetDpi(dpi);
+        if (Animation* a = Animation::From(c.Window)) a->SetDpi(dpi);
         break;
       case ControlKind::Panel:
         break;
     }
     PlaceControl(c);
-    if (c.Button) InvalidateRect(c.Button, nullptr, TRUE);
+    if (c.Window) InvalidateRect(c.Window, nullptr, TRUE);
   }
   if (suggested) {
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
@@ -299,7 +288,7 @@ void Win32Form::ApplyDpi(int dpi, const RECT* suggested) {
 int Win32Form::CheckedRadio() const {
   for (const auto& c : controls_)
     if (c->Row->Kind == ControlKind::RadioButton &&
-        SendMessageW(c->Button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        SendMessageW(c->Window, BM_GETCHECK, 0, 0) == BST_CHECKED)
       return c->Row->Id;
   return -1;
 }
@@ -347,12 +336,12 @@ int Win32Form::ShowModal() {
       hwnd_, [this] { return !modal_; },
       [this](const MSG& m) {
         if (m.wParam == VK_F1 && OnHelp) {
-          OnHelp(layout_.HelpContext);
+          Perform(FormHelp(layout_));
           return true;
         }
         if (m.wParam == VK_RETURN || m.wParam == VK_TAB) return DialogKey(m);
         if (m.wParam != VK_ESCAPE) return false;
-        CancelModal();
+        Perform(FormEscape(layout_));
         return true;
       });
   modal_ = false;
@@ -390,9 +379,8 @@ void Win32Form::EndModal(int result) {
   modal_ = false;
 }
 
-void Win32Form::CancelModal() {
-  for (const auto& c : controls_)
-    if (c->Row->Cancel) EndModal(c->Row->ModalResult);
+void Win32Form::Perform(const TFormAction& action) {
+  PerformFormAction(action, [this](int result) { EndModal(result); }, OnClick, OnHelp);
 }
 
 Win32Form::~Win32Form() {
@@ -417,7 +405,7 @@ RECT Win32Form::ControlRect(int id) const {
 SIZE Win32Form::PictureSize(int id) const {
   for (auto& c : controls_)
     if (c->Row->Id == id) {
-      if (const Animation* a = Animation::From(c->Button))
+      if (const Animation* a = Animation::From(c->Window))
         return {a->Strip().Width / std::max(a->FrameCount(), 1), a->Strip().Height};
       return {c->Image.Width, c->Image.Height};
     }
@@ -426,17 +414,17 @@ SIZE Win32Form::PictureSize(int id) const {
 
 HWND Win32Form::ControlHandle(int id) const {
   for (auto& c : controls_)
-    if (c->Row->Id == id) return c->Button;
+    if (c->Row->Id == id) return c->Window;
   return nullptr;
 }
 
 std::wstring Win32Form::ControlText(int id) const {
   for (auto& c : controls_)
     if (c->Row->Id == id) {
-      if (!c->Button) return c->Text;
-      const int n = GetWindowTextLengthW(c->Button);
+      if (!c->Window) return c->Text;
+      const int n = GetWindowTextLengthW(c->Window);
       std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-      text.resize(static_cast<size_t>(GetWindowTextW(c->Button, text.data(), n + 1)));
+      text.resize(static_cast<size_t>(GetWindowTextW(c->Window, text.data(), n + 1)));
       return text;
     }
   return {};
@@ -445,7 +433,7 @@ std::wstring Win32Form::ControlText(int id) const {
 bool Win32Form::ControlVisible(int id) const {
   for (auto& c : controls_)
     if (c->Row->Id == id)
-      return c->Button ? (GetWindowLongW(c->Button, GWL_STYLE) & WS_VISIBLE) != 0 : c->Visible;
+      return c->Window ? (GetWindowLongW(c->Window, GWL_STYLE) & WS_VISIBLE) != 0 : c->Visible;
   return false;
 }
 
@@ -473,34 +461,14 @@ void Win32Form::Invalidate(const Control& c) {
 }
 
 std::wstring WrapLines(HDC dc, const std::wstring& text, int width) {
-  std::wstring out;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = text.find_first_of(L"\r\n", start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring_view line(text.data() + start, end - start);
-    while (!line.empty()) {
-      int fit = 0;
-      SIZE size{};
-      GetTextExtentExPointW(dc, line.data(), static_cast<int>(line.size()), width, &fit, nullptr,
-                            &size);
-      if (fit >= static_cast<int>(line.size())) {
-        out += line;
-        break;
-      }
-      std::size_t cut = static_cast<std::size_t>(std::max(1, fit));
-      const std::size_t blank = line.substr(0, cut + 1).find_last_of(L' ');
-      if (blank != std::wstring_view::npos && blank > 0) cut = blank;
-      out += line.substr(0, cut);
-      out += L"\r\n";
-      line.remove_prefix(cut);
-      while (!line.empty() && line.front() == L' ') line.remove_prefix(1);
-    }
-    if (end == text.size()) return out;
-    const std::size_t brk = text.compare(end, 2, L"\r\n") == 0 ? 2 : 1;
-    out.append(text, end, brk);
-    start = end + brk;
-  }
+  const std::function<std::size_t(std::wstring_view, int)> fit = [dc](std::wstring_view line,
+                                                                      int w) {
+    int fits = 0;
+    SIZE size{};
+    GetTextExtentExPointW(dc, line.data(), static_cast<int>(line.size()), w, &fits, nullptr, &size);
+    return static_cast<std::size_t>(std::max(fits, 0));
+  };
+  return ui::WrapLines<wchar_t>(text, width, fit, L"\r\n");
 }
 
 // Made when the mouse first rests on a button with a hint: the common
@@ -558,7 +526,7 @@ void Win32Form::SetText(int id, const std::string& text) {
   Control* c = Find(id);
   if (!c || c->Row->Kind != ControlKind::Label) return;
   Invalidate(*c);
-  c->Text = LabelText(text);
+  c->Text = MessageText(text);
   AutoSize(*c);
   Invalidate(*c);
 }
@@ -567,7 +535,7 @@ void Win32Form::SetHint(int id, const std::string& hint) {
   Control* c = Find(id);
   if (!c || c->Row->Kind != ControlKind::FlatImageButton) return;
   const bool had = !c->Hint.empty();
-  c->Hint = W(hint);
+  c->Hint = MessageText(hint);
   if (tooltip_) SendTool(had ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, *c);
 }
 
@@ -584,7 +552,7 @@ void Win32Form::SetVisible(int id, bool visible) {
   Control* c = Find(id);
   if (!c) return;
   c->Visible = visible;
-  if (c->Button) ShowWindow(c->Button, visible ? SW_SHOWNA : SW_HIDE);
+  if (c->Window) ShowWindow(c->Window, visible ? SW_SHOWNA : SW_HIDE);
   if (!visible && hovered_ == c) hovered_ = nullptr;
   ButtonChanged(*c);
   Invalidate(*c);
@@ -594,9 +562,9 @@ void Win32Form::SetEnabled(int id, bool enabled) {
   Control* c = Find(id);
   if (!c) return;
   c->Enabled = enabled;
-  if (c->Button) {
-    EnableWindow(c->Button, enabled);
-    InvalidateRect(c->Button, nullptr, TRUE);
+  if (c->Window) {
+    EnableWindow(c->Window, enabled);
+    InvalidateRect(c->Window, nullptr, TRUE);
   }
   ButtonChanged(*c);
 }
@@ -639,9 +607,9 @@ void Win32Form::RequestClose() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 void Win32Form::CentreOnScreen() {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  const POINT at = CentredOnScreen({r.right - r.left, r.bottom - r.top});
-  if (at.x != r.left || at.y != r.top)
-    SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const auto at = FirstPlace(layout_, {r.right - r.left, r.bottom - r.top}, Screen());
+  if (at && (at->X != r.left || at->Y != r.top))
+    SetWindowPos(hwnd_, nullptr, at->X, at->Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::Paint(HDC target) {
@@ -659,7 +627,7 @@ void Win32Form::Paint(HDC target) {
       case ControlKind::Label: {
         if (!c->Row->Transparent) FillRect(dc, &c->Bounds, background_.Get());
         HGDIOBJ old = SelectObject(dc, c->Font.Get());
-        SetTextColor(dc, ResolveColour(c->Row->Font ? c->Row->Font->Color : layout_.Font.Color));
+        SetTextColor(dc, ResolveColour(RowFont(layout_, *c->Row).Color));
         RECT r = c->Bounds;
         DrawTextW(dc, c->Text.c_str(), static_cast<int>(c->Text.size()), &r,
                   DT_NOPREFIX | DT_LEFT | DT_NOCLIP);
@@ -737,13 +705,8 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
     case WM_SETCURSOR:
       if (ApplyScreenCursor()) return TRUE;
       // The window's own cursor, over its controls too (they ask it first).
@@ -789,7 +752,8 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         pressed_ = nullptr;
         ReleaseCapture();
         Invalidate(*c);
-        if (ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) == c && OnClick) OnClick(c->Row->Id);
+        if (ButtonAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) == c)
+          Perform(FormClick(layout_, c->Row->Id));
         return 0;
       }
       break;
@@ -814,7 +778,7 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = reinterpret_cast<HDC>(wp);
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp)) - kFirstChildId;
       if (const Control* c = Find(id); c && c->Row->Kind == ControlKind::RadioButton) {
-        SetTextColor(dc, ResolveColour(c->Row->Font ? c->Row->Font->Color : layout_.Font.Color));
+        SetTextColor(dc, ResolveColour(RowFont(layout_, *c->Row).Color));
         SetBkColor(dc, ResolveColour(layout_.Background));
       }
       return reinterpret_cast<LRESULT>(background_.Get());
@@ -827,23 +791,16 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND: {
       if (LOWORD(wp) == IDCANCEL && modal_) {  // Esc, as the dialog manager reports it
-        CancelModal();
+        Perform(FormEscape(layout_));
         return 0;
       }
-      const int id = static_cast<int>(LOWORD(wp)) - kFirstChildId;
-      if (HIWORD(wp) == BN_CLICKED) {
-        const Control* c = Find(id);
-        if (c && c->Row->ModalResult) {
-          EndModal(c->Row->ModalResult);
-        } else if (c && c->Row->Kind == ControlKind::PushButton && OnClick) {
-          OnClick(id);
-        }
-      }
+      if (HIWORD(wp) == BN_CLICKED)
+        Perform(FormClick(layout_, static_cast<int>(LOWORD(wp)) - kFirstChildId));
       return 0;
     }
     case WM_CLOSE:
       if (modal_) {
-        EndModal(2);  // the close box cancels
+        Perform(FormCloseBox(layout_));
         return 0;
       }
       break;

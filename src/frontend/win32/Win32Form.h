@@ -12,6 +12,7 @@
 
 #include "frontend/win32/Win32Dpi.h"
 #include "frontend/win32/Win32Pictures.h"
+#include "ui/FormRules.h"
 #include "ui/Forms.h"
 #include "ui/Layout.h"
 
@@ -32,9 +33,8 @@ void RunModalLoop(HWND window, const std::function<bool()>& done,
 void SetScreenCursor(TCursor cursor);
 bool ApplyScreenCursor();  // true when an override is in effect
 
-// `text` with a line break wherever a line would pass `width` in the font
-// selected into `dc`: after the last blank that fits, or inside a word that
-// alone is wider. Tooltips break only at blanks.
+// `text` (its breaks CR LF) wrapped at `width` in the font selected into
+// `dc`, as ui::WrapLines says.
 std::wstring WrapLines(HDC dc, const std::wstring& text, int width);
 
 class Win32Form : public IFormView {
@@ -58,8 +58,8 @@ class Win32Form : public IFormView {
   // cancel button, or the close box ends it; that result.
   int ShowModal();
   void EndModal(int result);
-  // Esc or the dialog manager's cancel: the cancel button's result.
-  void CancelModal();
+  // Carries out what a key, a click or the close box decided.
+  void Perform(const TFormAction& action);
   // Enter and Tab where the dialog manager falls short; true when handled.
   bool DialogKey(const MSG& m);
   // Id of the checked radio button, or -1.
@@ -97,7 +97,7 @@ class Win32Form : public IFormView {
     GdiObject<HFONT> Font;
     Picture Image;
     Picture Greyed;
-    HWND Button = nullptr;  // the control's own window, if it has one
+    HWND Window = nullptr;  // the control's own window, if it has one
   };
 
   static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);

@@ -73,18 +73,14 @@ LRESULT Win32MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 Win32FrontEnd::~Win32FrontEnd() {
-  HideInfo();
-  SetInfoEnvironment({});
-  help::SetHelpErrorBox(nullptr);
-  Application.OnTerminate = nullptr;
+  app::DisconnectFrontEnd();
   g_main = nullptr;
 }
 
 // COM and the common controls are loaded where they are first needed.
 void Win32FrontEnd::InitApplication() {
-  help::SetHelpErrorBox(&helpErrorBox_);
   InstallInfoEnvironment();
-  Application.OnTerminate = [] { PostQuitMessage(0); };
+  app::ConnectFrontEnd(dialogs_, [] { PostQuitMessage(0); });
 }
 
 void Win32FrontEnd::SetTitle(const std::string&) {

@@ -68,7 +68,6 @@ class Win32FrontEnd : public app::IFrontEnd {
  private:
   int showCommand_;
   Win32Dialogs dialogs_;
-  Win32HelpErrorBox helpErrorBox_;
 };
 
 }  // namespace ui::win32

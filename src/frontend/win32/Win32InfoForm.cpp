@@ -1,7 +1,5 @@
 #include "frontend/win32/Win32InfoForm.h"
 
-#include <algorithm>
-
 #include "frontend/win32/Win32FrontEnd.h"
 
 namespace ui::win32 {
@@ -30,13 +28,8 @@ void Win32InfoForm::Show() {
   UpdateWindow(Handle());
 }
 
-void Win32InfoForm::Pause(int milliseconds) {
-  Animation* animation = AnimationControl();
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
-  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-    ::Sleep(static_cast<DWORD>(std::min<ULONGLONG>(end - now, Animation::kFrameMs)));
-    if (animation) animation->CatchUp();
-  }
+void Win32InfoForm::CatchUpAnimation() {
+  if (Animation* a = AnimationControl()) a->CatchUp();
 }
 
 LRESULT Win32InfoForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -52,12 +45,7 @@ void InstallInfoEnvironment() {
         return form;
       },
       [] { Win32MessagePump().ProcessMessages(); },
-      [](int milliseconds) {
-        if (auto* form = dynamic_cast<Win32InfoForm*>(InfoForm.get()))
-          form->Pause(milliseconds);
-        else
-          ::Sleep(static_cast<DWORD>(std::max(milliseconds, 0)));
-      },
+      nullptr,
   });
 }
 

@@ -19,9 +19,7 @@ class Win32InfoForm : public Win32Form, public IInfoForm {
   void RepaintFileName() override;
   void SetAnimationActive(bool active) override;
   void Show() override;
-  // Blocks the calling thread like Sleep, but keeps the animation moving
-  // (it paints only the animation and handles no message).
-  void Pause(int milliseconds);
+  void CatchUpAnimation() override;
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;

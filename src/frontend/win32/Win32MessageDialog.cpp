@@ -46,7 +46,20 @@ HICON LoadDialogIcon(TDialogIcon icon, int size) {
   return static_cast<HICON>(LoadImageW(nullptr, id, IMAGE_ICON, size, size, 0));
 }
 
-struct DialogState {
+void CopyToClipboard(HWND owner, const std::string& text) {
+  const std::wstring w = W(text);
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
+    memcpy(GlobalLock(mem), w.c_str(), (w.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+  }
+  CloseClipboard();
+}
+
+struct DialogState : IDialogHost {
+  HWND Dialog = nullptr;
   DialogLayoutFor LayoutFor;
   TMessageDialogLayout Layout;
   HWND Main = nullptr;
@@ -57,9 +70,15 @@ struct DialogState {
   GdiObject<HBRUSH> Face;
   bool Done = false;
   int Result = mrCancel;
-  ~DialogState() {
+  ~DialogState() override {
     if (Icon) DestroyIcon(Icon);
   }
+  void Close(int result) override {
+    Result = result;
+    Done = true;
+  }
+  void Beep() override { MessageBeep(0); }
+  void CopyToClipboard(const std::string& text) override { win32::CopyToClipboard(Dialog, text); }
 };
 
 SIZE FrameSize(const TMessageDialogLayout& l, int dpi) {
@@ -102,36 +121,6 @@ void Arrange(HWND dlg, DialogState& s, int dpi, const RECT* suggested) {
   InvalidateRect(dlg, nullptr, TRUE);
 }
 
-void CopyToClipboard(HWND owner, const std::string& text) {
-  const std::wstring w = W(text);
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
-  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
-    memcpy(GlobalLock(mem), w.c_str(), (w.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(mem);
-    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-  }
-  CloseClipboard();
-}
-
-void Perform(HWND dlg, DialogState& s, const TDialogAction& a) {
-  switch (a.What) {
-    case TDialogAction::Close:
-      s.Result = a.Result;
-      s.Done = true;
-      break;
-    case TDialogAction::ShowHelp:
-      help::ShowHelpTopic(s.Layout.HelpContext);
-      break;
-    case TDialogAction::CopyToClipboard:
-      MessageBeep(0);
-      CopyToClipboard(dlg, a.ClipboardText);
-      break;
-    case TDialogAction::None:
-      break;
-  }
-}
-
 int FocusedButton(const DialogState& s) {
   HWND f = GetFocus();
   for (size_t i = 0; i < s.Buttons.size(); ++i)
@@ -145,7 +134,7 @@ int FocusedButton(const DialogState& s) {
 UINT WrapFlags(HDC dc, const std::wstring& text, int width) {
   RECT r{0, 0, width, 0};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | kMessageTextFlags);
-  return r.right > width ? kMessageTextFlags | DT_EDITCONTROL : kMessageTextFlags;
+  return BreakAnywhere(r.right, width) ? kMessageTextFlags | DT_EDITCONTROL : kMessageTextFlags;
 }
 
 LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -155,12 +144,11 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND: {
       const int index = LOWORD(wp) - kFirstButtonId;
       if (HIWORD(wp) == BN_CLICKED && index >= 0 && index < static_cast<int>(s->Buttons.size()))
-        Perform(h, *s, DialogButtonClick(s->Layout, index));
+        PerformDialogAction(DialogButtonClick(s->Layout, index), s->Layout, *s);
       return 0;
     }
     case WM_CLOSE:
-      s->Result = DialogCloseResult(s->Layout);
-      s->Done = true;
+      s->Close(DialogCloseResult(s->Layout));
       return 0;
     case WM_ERASEBKGND: {
       RECT r;
@@ -215,52 +203,18 @@ int RunTaskDialog(const TMessageDialogLayout& l, HWND owner);
 
 }  // namespace
 
-std::wstring MessageText(const std::string& text) {
-  const std::wstring w = W(text);
-  std::wstring out;
-  for (size_t i = 0; i < w.size(); ++i) {
-    out += w[i];
-    if (w[i] == L'\r' && (i + 1 == w.size() || w[i + 1] != L'\n')) out += L'\n';
-  }
-  return out;
-}
-
 HFONT CreateMessageFont(int dpi) {
   NONCLIENTMETRICSW ncm = NonClientMetricsForDpi(dpi);
   ncm.lfMessageFont.lfCharSet = RUSSIAN_CHARSET;
   return CreateFontIndirectW(&ncm.lfMessageFont);
 }
 
-namespace {
-
-// Makes room in a layout built around a 32-pixel icon for one of `iconSize`.
-void FitIcon(TMessageDialogLayout& d, int iconSize) {
-  if (d.Icon == TDialogIcon::None || d.Buttons.empty() || iconSize == d.IconBounds.Width) return;
-  const int horzMargin = d.IconBounds.Left;
-  const int oldBlock = std::max(d.TextBounds.Height, d.IconBounds.Height);
-  const int newBlock = std::max(d.TextBounds.Height, iconSize);
-  d.TextBounds.Left += iconSize - d.IconBounds.Width;
-  d.IconBounds.Width = d.IconBounds.Height = iconSize;
-  const int groupWidth =
-      d.Buttons.back().Bounds.Left + d.Buttons.back().Bounds.Width - d.Buttons.front().Bounds.Left;
-  d.ClientWidth =
-      std::max(d.TextBounds.Left - horzMargin + d.TextBounds.Width, groupWidth) + 2 * horzMargin;
-  d.ClientHeight += newBlock - oldBlock;
-  const int shift = (d.ClientWidth - groupWidth) / 2 - d.Buttons.front().Bounds.Left;
-  for (auto& b : d.Buttons) {
-    b.Bounds.Left += shift;
-    b.Bounds.Top += newBlock - oldBlock;
-  }
-}
-
-}  // namespace
-
 TMessageDialogLayout MessageDialogLayout(const TMessageDialogRequest& request,
                                          const std::string& appTitle, int dpi) {
   GdiObject<HFONT> font(CreateMessageFont(dpi));
   Win32DialogMetrics metrics(font.Get());
   TMessageDialogLayout layout = BuildMessageDialog(request, metrics, appTitle);
-  FitIcon(layout, ScaleTo(kBaseIconSize, dpi));
+  FitDialogIcon(layout, ScaleTo(kBaseIconSize, dpi));
   return layout;
 }
 
@@ -274,16 +228,12 @@ Win32DialogMetrics::~Win32DialogMetrics() {
 }
 
 TSize Win32DialogMetrics::AverageCharSize() {
-  wchar_t letters[52];
-  for (int i = 0; i < 26; ++i) {
-    letters[i] = static_cast<wchar_t>(L'A' + i);
-    letters[26 + i] = static_cast<wchar_t>(L'a' + i);
-  }
+  const std::wstring letters = W(kAverageCharSample);
   SIZE sz{};
-  GetTextExtentPoint32W(dc_, letters, 52, &sz);
+  GetTextExtentPoint32W(dc_, letters.c_str(), static_cast<int>(letters.size()), &sz);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc_, &tm);
-  return {sz.cx / 52, tm.tmHeight};
+  return {AverageCharWidth(sz.cx), tm.tmHeight};
 }
 
 int Win32DialogMetrics::TextWidth(const std::string& line) {
@@ -332,6 +282,7 @@ int RunMessageDialog(const DialogLayoutFor& layoutFor, HWND mainWindow) {
       CreateWindowExW(kDialogExStyle, kDialogClass, W(first.Caption).c_str(), kDialogStyle, at.X,
                       at.Y, frame.cx, frame.cy, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!dlg) return mrCancel;
+  s.Dialog = dlg;
   SetWindowLongPtrW(dlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
   SetWindowLongPtrW(dlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogProc));
 
@@ -363,7 +314,7 @@ int RunMessageDialog(const DialogLayoutFor& layoutFor, HWND mainWindow) {
         else if (m.wParam == VK_ESCAPE) key = TDialogKey::Escape;
         else if (m.wParam == 'C' && GetKeyState(VK_CONTROL) < 0) key = TDialogKey::CtrlC;
         else return false;
-        Perform(dlg, s, DialogKey(s.Layout, key, FocusedButton(s)));
+        PerformDialogAction(DialogKey(s.Layout, key, FocusedButton(s)), s.Layout, s);
         return true;
       });
   SetWindowLongPtrW(dlg, GWLP_USERDATA, 0);
@@ -474,11 +425,8 @@ void Win32Dialogs::ShowToolkitError(const std::string& title, const std::string&
 }
 
 void Win32Dialogs::ShowErrorBox(const std::string& caption, const std::string& text) {
-  MessageBoxW(GetActiveWindow(), W(text).c_str(), W(caption).c_str(), MB_ICONERROR | MB_OK);
-}
-
-void Win32HelpErrorBox::Show(const std::string& caption, const std::string& text) {
-  MessageBoxW(GetActiveWindow(), W(text).c_str(), W(caption).c_str(), MB_ICONERROR | MB_OK);
+  MessageBoxW(GetActiveWindow(), MessageText(text).c_str(), W(caption).c_str(),
+              MB_ICONERROR | MB_OK);
 }
 
 }  // namespace ui::win32

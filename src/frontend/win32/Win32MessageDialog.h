@@ -1,6 +1,6 @@
 #pragma once
-// The message dialog drawn natively from its toolkit-free layout, the task
-// dialog variant for the plain system look, and the help box.
+// The message dialog drawn natively from its toolkit-free layout, and the
+// task dialog variant for the plain system look.
 
 #include <windows.h>
 
@@ -14,9 +14,6 @@ namespace ui::win32 {
 
 // The system message font at `dpi` with the Cyrillic character set.
 HFONT CreateMessageFont(int dpi);
-// Message texts break lines with a lone CR; the system's text drawing is
-// sure of CR LF only.
-std::wstring MessageText(const std::string& text);
 
 class Win32DialogMetrics : public dialogs::IDialogMetrics {
  public:
@@ -57,10 +54,5 @@ class Win32Dialogs : public dialogs::IDialogs {
 // The toolkit's own untranslated box with one button.
 void ShowToolkitError(const std::string& title, const std::string& text, const std::string& button,
                       HWND owner);
-
-class Win32HelpErrorBox : public help::IHelpErrorBox {
- public:
-  void Show(const std::string& caption, const std::string& text) override;
-};
 
 }  // namespace ui::win32

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "frontend/win32/PictureDecode.h"
+#include "ui/Pictures.h"
 
 namespace ui::win32 {
 
@@ -28,17 +28,19 @@ bool LoadResourcePixels(const std::wstring& name, DecodedPicture& out) {
 void Prepare(DecodedPicture& p, bool keyed, bool greyed) {
   std::vector<BYTE>& px = p.Bgra;
   const size_t bl = static_cast<size_t>(p.Height - 1) * static_cast<size_t>(p.Width) * 4;
-  const BYTE kb = px[bl], kg = px[bl + 1], kr = px[bl + 2];
+  const std::uint32_t key = static_cast<std::uint32_t>(px[bl + 2]) << 16 | px[bl + 1] << 8 | px[bl];
   for (size_t i = 0; i < px.size(); i += 4) {
     BYTE& b = px[i];
     BYTE& g = px[i + 1];
     BYTE& r = px[i + 2];
     BYTE& a = px[i + 3];
-    if (keyed) a = (b == kb && g == kg && r == kr) ? 0 : 255;
-    if (greyed) {
-      const BYTE grey = static_cast<BYTE>(128 + (r * 30 + g * 59 + b * 11) / 200);
-      r = g = b = grey;
-    }
+    std::uint32_t argb = static_cast<std::uint32_t>(a) << 24 | r << 16 | g << 8 | b;
+    if (keyed) argb = KeyedPixel(argb, key);
+    if (greyed) argb = GreyedPixel(argb);
+    a = static_cast<BYTE>(argb >> 24);
+    r = static_cast<BYTE>(argb >> 16);
+    g = static_cast<BYTE>(argb >> 8);
+    b = static_cast<BYTE>(argb);
     // AlphaBlend wants premultiplied colour.
     r = static_cast<BYTE>(r * a / 255);
     g = static_cast<BYTE>(g * a / 255);
@@ -181,8 +183,7 @@ void Animation::SetDpi(int dpi) {
   dpi_ = dpi;
   strip_ = LoadPicture(stripName_, false, dpi, baseFrameWidth_);
   frameWidth_ = ScaleTo(baseFrameWidth_, dpi);
-  frames_ = frameWidth_ > 0 && !strip_.Empty() ? strip_.Width / frameWidth_ : 0;
-  if (frames_ > 0) frame_ %= frames_;
+  clock_.SetFrames(frameWidth_ > 0 && !strip_.Empty() ? strip_.Width / frameWidth_ : 0);
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -217,9 +218,9 @@ Animation* Animation::From(HWND window) {
 
 void Animation::SetActive(bool active) {
   if (active == active_ || !hwnd_) return;
-  if (active && frames_ > 1) {
+  if (active && clock_.Frames() > 1) {
     active_ = true;
-    stepped_ = GetTickCount64();
+    clock_.Start(TFrameClock::NowMs());
     SetTimer(hwnd_, kAnimationTimer, kFrameMs, nullptr);
   } else if (!active) {
     active_ = false;  // stays on the frame it shows
@@ -227,24 +228,21 @@ void Animation::SetActive(bool active) {
   }
 }
 
-void Animation::Step(int frames) {
-  frame_ = (frame_ + frames) % frames_;
-  stepped_ = GetTickCount64();
+void Animation::Step() {
+  clock_.Step(TFrameClock::NowMs());
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void Animation::CatchUp() {
-  if (!active_) return;
-  const ULONGLONG due = (GetTickCount64() - stepped_) / kFrameMs;
-  if (due == 0) return;
-  Step(static_cast<int>(due % static_cast<ULONGLONG>(frames_)));
+  if (!active_ || !clock_.CatchUp(TFrameClock::NowMs())) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW);
 }
 
 void Animation::Paint(HDC dc) {
   RECT client;
   GetClientRect(hwnd_, &client);
-  if (frames_ <= 0) {
+  if (clock_.Frames() <= 0) {
     // No picture: the parent's colour, as its other controls get it.
     auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
         GetParent(hwnd_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -252,7 +250,8 @@ void Animation::Paint(HDC dc) {
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  const RECT source{frame_ * frameWidth_, 0, (frame_ + 1) * frameWidth_, strip_.Height};
+  const int frame = clock_.Frame();
+  const RECT source{frame * frameWidth_, 0, (frame + 1) * frameWidth_, strip_.Height};
   DrawPicturePart(dc, strip_, client, source);
 }
 
@@ -266,17 +265,12 @@ LRESULT CALLBACK Animation::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (!self) return DefWindowProcW(h, msg, wp, lp);
   switch (msg) {
     case WM_TIMER:
-      if (wp == kAnimationTimer && self->active_) self->Step(1);
+      if (wp == kAnimationTimer && self->active_) self->Step();
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
-      self->Paint(dc);
-      EndPaint(h, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintWindow(h, [self](HDC dc) { self->Paint(dc); });
     case WM_NCDESTROY:
       KillTimer(h, kAnimationTimer);
       SetWindowLongPtrW(h, GWLP_USERDATA, 0);

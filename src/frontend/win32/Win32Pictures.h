@@ -8,6 +8,7 @@
 
 #include "frontend/win32/Win32Dpi.h"
 #include "frontend/win32/Win32Util.h"
+#include "ui/F_Info.h"
 
 namespace ui::win32 {
 
@@ -42,8 +43,6 @@ void DrawPicturePart(HDC dc, const Picture& picture, const RECT& target, const R
 // its first frame; the hourglass over it.
 class Animation {
  public:
-  static constexpr UINT kFrameMs = 90;  // about 11 frames a second
-
   // The window owns the control; null when the window cannot be made.
   // `frameWidth` is at 96 dpi; the frames are drawn at `dpi`.
   static HWND Create(HWND parent, const RECT& bounds, const std::string& strip, int frameWidth,
@@ -53,8 +52,8 @@ class Animation {
 
   void SetActive(bool active);
   bool Active() const { return active_; }
-  int Frame() const { return frame_; }
-  int FrameCount() const { return frames_; }
+  int Frame() const { return clock_.Frame(); }
+  int FrameCount() const { return clock_.Frames(); }
   // Advances by the frames due since the last step and paints at once,
   // without handling any message: for pauses that block the message loop.
   void CatchUp();
@@ -65,7 +64,7 @@ class Animation {
  private:
   Animation(const std::string& strip, int frameWidth, int dpi);
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-  void Step(int frames);
+  void Step();
   void Paint(HDC dc);
 
   HWND hwnd_ = nullptr;
@@ -75,10 +74,8 @@ class Animation {
   int dpi_ = 0;
   Picture strip_;
   int frameWidth_ = 0;
-  int frames_ = 0;
-  int frame_ = 0;
+  TFrameClock clock_;
   bool active_ = false;
-  ULONGLONG stepped_ = 0;
 };
 
 }  // namespace ui::win32

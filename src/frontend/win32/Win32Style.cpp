@@ -1,15 +1,9 @@
 #include "frontend/win32/Win32Style.h"
 
-#include <optional>
-
 #include "frontend/win32/Win32Dpi.h"
 #include "frontend/win32/Win32Util.h"
 
 namespace ui::win32 {
-
-namespace {
-std::optional<TStyle> g_style;
-}
 
 bool ApplyStyle(const std::string& name) {
   std::wstring resName;
@@ -20,36 +14,25 @@ bool ApplyStyle(const std::string& name) {
   HGLOBAL data = LoadResource(nullptr, res);
   const void* bytes = data ? LockResource(data) : nullptr;
   if (!bytes) return false;
-  auto style = ParseStyle(std::string_view(static_cast<const char*>(bytes), SizeofResource(nullptr, res)));
-  if (!style || style->Name != name) return false;
-  g_style = *style;
-  return true;
+  return ActivateStyle(
+             std::string_view(static_cast<const char*>(bytes), SizeofResource(nullptr, res)),
+             name) != nullptr;
 }
 
-const TStyle* ActiveStyle() { return g_style ? &*g_style : nullptr; }
-
 COLORREF ResolveColour(TColor colour) {
-  if (!colour.IsSystem) return ToColorRef(colour.Rgb);
-  const TStyle* s = ActiveStyle();
+  if (const auto rgb = StyleColour(colour, ActiveStyle())) return ToColorRef(*rgb);
   switch (colour.System) {
-    case SysColor::BtnHighlight: return s ? ToColorRef(s->BtnHighlight) : GetSysColor(COLOR_BTNHIGHLIGHT);
-    // Under the style the system face is the window face; BtnFace paints push buttons.
-    case SysColor::BtnFace: return s ? ToColorRef(s->Window) : GetSysColor(COLOR_BTNFACE);
-    case SysColor::Window: return s ? ToColorRef(s->Window) : GetSysColor(COLOR_WINDOW);
-    case SysColor::WindowText: return s ? ToColorRef(s->WindowText) : GetSysColor(COLOR_WINDOWTEXT);
+    case SysColor::BtnHighlight: return GetSysColor(COLOR_BTNHIGHLIGHT);
+    case SysColor::BtnFace: return GetSysColor(COLOR_BTNFACE);
+    case SysColor::Window: return GetSysColor(COLOR_WINDOW);
+    case SysColor::WindowText: return GetSysColor(COLOR_WINDOWTEXT);
   }
   return 0;
 }
 
-COLORREF DialogFace() {
-  const TStyle* s = ActiveStyle();
-  return s ? ToColorRef(s->Window) : GetSysColor(COLOR_BTNFACE);
-}
+COLORREF DialogFace() { return ResolveColour(TColor::Sys(SysColor::BtnFace)); }
 
-COLORREF DialogText() {
-  const TStyle* s = ActiveStyle();
-  return s ? ToColorRef(s->WindowText) : GetSysColor(COLOR_WINDOWTEXT);
-}
+COLORREF DialogText() { return ResolveColour(TColor::Sys(SysColor::WindowText)); }
 
 DWORD PushButtonStyle(bool isDefault) {
   if (ActiveStyle()) return BS_OWNERDRAW;

@@ -14,7 +14,6 @@ namespace ui::win32 {
 // Loads the VCLSTYLE resource named after the style (upper case, no blanks)
 // and makes it the active style; false when there is none.
 bool ApplyStyle(const std::string& name);
-const TStyle* ActiveStyle();
 
 COLORREF ResolveColour(TColor colour);
 // Dialog faces and push buttons.

@@ -6,13 +6,28 @@
 #include <string>
 
 #include "platform/win32/Wide.h"
+#include "ui/FormRules.h"
 
 namespace ui::win32 {
 
 inline std::wstring W(const std::string& s) { return platform::Wide(s); }
+// A text to draw: the system's text drawing is sure of CR LF breaks only.
+inline std::wstring MessageText(const std::string& text) {
+  return W(WithLineBreaks(text, "\r\n"));
+}
 
 inline COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// Answers WM_PAINT: `paint` draws into the window's paint DC.
+template <typename Paint>
+LRESULT PaintWindow(HWND window, Paint paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  paint(dc);
+  EndPaint(window, &ps);
+  return 0;
 }
 
 // Owns one GDI object.

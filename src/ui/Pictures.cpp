@@ -1,9 +1,9 @@
-#include "frontend/win32/PictureDecode.h"
+#include "ui/Pictures.h"
 
 #include <cstdlib>
 #include <cstring>
 
-namespace ui::win32 {
+namespace ui {
 
 namespace {
 
@@ -344,4 +344,4 @@ bool DecodePicture(const std::uint8_t* data, std::size_t size, DecodedPicture& o
   return ok;
 }
 
-}  // namespace ui::win32
+}  // namespace ui
