@@ -163,12 +163,10 @@ std::vector<Opener> g_openers;
 std::intptr_t ShellOpen(const std::string& path) {
   WantChildEnds();
   ReapLeftInPassing();
-  const std::string native = NativePath(path);
-  struct stat st{};
   // Only a folder, as on Windows, where the shell would start a "Docs.exe"
   // for a "Docs" that is not there.
-  if (native.empty() || stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return 2;  // ERROR_FILE_NOT_FOUND
+  if (!DirectoryExists(path)) return 2;  // ERROR_FILE_NOT_FOUND
+  const std::string native = NativePath(path);
   const char* opener = "xdg-open";
   char* argv[] = {const_cast<char*>(opener), const_cast<char*>(native.c_str()), nullptr};
   pid_t pid = 0;

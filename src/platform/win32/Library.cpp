@@ -1,4 +1,5 @@
 #include "platform/Library.h"
+#include "platform/Platform.h"
 
 #include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Wide.h"
@@ -18,16 +19,7 @@ std::wstring Folder(UINT (WINAPI* get)(LPWSTR, UINT)) {
 }
 
 std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = Wide(ExecutablePath());
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 

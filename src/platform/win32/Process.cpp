@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/Platform.h"
 #include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Wide.h"
 
@@ -73,9 +74,7 @@ std::intptr_t ShellOpen(const std::string& path) {
   }
   // Only a folder: for a "Docs" that is not there the shell would start a
   // "Docs.exe" beside it.
-  const DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return SE_ERR_FNF;
+  if (!DirectoryExists(path)) return SE_ERR_FNF;
   // The shell and COM are loaded on first use: the menu starts sooner and
   // smaller without them.
   using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
