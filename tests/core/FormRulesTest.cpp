@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "../AllLayouts.h"
 #include "ui/F_Info.h"
 #include "ui/FormRules.h"
 #include "ui/Pictures.h"
@@ -169,3 +170,39 @@ TEST(Pictures, KeyedAndGreyedPixels) {
 }
 
 }  // namespace
+
+TEST(Accessible, EveryWindowAsTheTableSays) {
+  for (const auto& e : all_layouts::kAccessibleTable) {
+    const TFormLayout& layout = e.Layout();
+    const TAccessible a = e.Control < 0 ? WindowAccessible(layout, "")
+                                        : ControlAccessible(layout, *layout.Find(e.Control));
+    EXPECT_EQ(RoleName(a.Role), std::string(RoleName(e.Role))) << layout.Name << " " << e.Control;
+    if (e.Control >= 0) {
+      EXPECT_EQ(a.Name, e.Name) << layout.Name << " " << e.Control;
+    }
+  }
+  // Names follow the texts the window shows now; an empty label leaves the hint.
+  const TControlRow& install = *MainLayout().Find(SoftSetupRXSB);
+  const auto text = [](int id) { return id == SoftLabel ? std::string("Setup  &Now\r\nplease") : ""; };
+  const auto hint = [](int) { return std::string("hint"); };
+  EXPECT_EQ(ControlAccessible(MainLayout(), install, text, hint),
+            (TAccessible{.Role = TAccRole::PushButton, .Name = "Setup Now please",
+                         .Description = "hint"}));
+  EXPECT_EQ(ControlAccessible(MainLayout(), install, [](int) { return ""; }, hint).Name, "hint");
+  EXPECT_TRUE(ControlAccessible(MainLayout(), *MainLayout().Find(StatusLabel)).Live);
+  EXPECT_EQ(SpokenText("A && B &x"), "A & B x");
+}
+
+TEST(Accessible, MessageDialogTellsItsTextAndKind) {
+  dialogs::TMessageDialogLayout d;
+  d.Caption = "Подтверждение";
+  d.Text = "Закрыть\rпрограмму?";
+  d.Icon = dialogs::TDialogIcon::Question;
+  d.Buttons = {{dialogs::mbYes, "&Да", 6, {}}};
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Window).Description, "Закрыть программу?");
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Window).Role, TAccRole::Alert);
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Text).Name, "Закрыть программу?");
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Icon).Name, "Вопрос");
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Button, 0).Name, "Да");
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Button, 1), TAccessible{});
+}

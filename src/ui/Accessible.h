@@ -1,0 +1,59 @@
+#pragma once
+// What each window tells assistive technology: every control's role, name
+// and description, and which texts announce their changes. Both front ends
+// read it from here, so a screen reader hears the same on each.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ui/Layout.h"
+#include "ui/_Dialogs.h"
+
+namespace ui {
+
+enum class TAccRole : std::uint8_t {
+  Frame,        // the main window
+  Dialog,       // a form of the program's own
+  Alert,        // a message dialog
+  PushButton,
+  RadioButton,
+  Label,
+  StatusLine,   // a label whose changes are announced
+  Picture,
+  Text,         // read-only text box
+  Panel,
+  Animation,
+};
+const char* RoleName(TAccRole role);
+
+struct TAccessible {
+  TAccRole Role = TAccRole::Label;
+  std::string Name{};
+  std::string Description{};
+  bool Live = false;     // a change of its text is announced
+  bool Hidden = false;   // ornament: not exposed at all
+  bool operator==(const TAccessible&) const = default;
+};
+
+// A control's current text and hint, as the window shows them now
+// (setup.ini and the program change them after the layout is made).
+using TCurrentText = std::function<std::string(int control)>;
+
+TAccessible WindowAccessible(const TFormLayout& layout, const std::string& caption);
+// `text` and `hint` default to the layout's own.
+TAccessible ControlAccessible(const TFormLayout& layout, const TControlRow& row,
+                              const TCurrentText& text = nullptr,
+                              const TCurrentText& hint = nullptr);
+
+// The message dialog: the window tells its text as its description, the
+// text is a label, the icon a picture named by the kind of message.
+enum class TDialogPart : std::uint8_t { Window, Icon, Text, Button };
+TAccessible DialogAccessible(const dialogs::TMessageDialogLayout& layout, TDialogPart part,
+                             int button = -1);
+
+// A caption as it is read: the mnemonic's '&' dropped ("&&" stays one '&'),
+// line breaks and runs of blanks made one blank.
+std::string SpokenText(const std::string& caption);
+
+}  // namespace ui
