@@ -59,8 +59,11 @@ wants linux && targets+=(bare_qt)
 wants copy && targets+=(timerun copy_file)
 wants probe && targets+=(timerun probe fbcall_timer)
 release=$root/build/release
-cmake --preset release -DSKD_BUILD_BENCH=ON >/dev/null || die "cannot configure the release build"
-cmake --build --preset release --target "${targets[@]}" >&2 || die "cannot build"
+# The disc and release lanes build these folders too, maybe at this moment.
+mkdir -p "$root/build"
+{ flock 9 && cmake --preset release -DSKD_BUILD_BENCH=ON >/dev/null &&
+    cmake --build --preset release --target "${targets[@]}" >&2; } 9>"$root/build/.release.lock" ||
+  die "cannot build the release build's programs"
 bin=$release/bench
 
 # --- what it starts, and ending all of it -----------------------------------
@@ -174,7 +177,8 @@ fi
 if wants windows; then
   exe=$root/build/mingw/src/frontend/win32/skdsetup.exe
   # Always brought up to date: a stale exe would measure old code.
-  { cmake --preset mingw >/dev/null && cmake --build --preset mingw --target skdsetup >&2; } ||
+  { flock 9 && cmake --preset mingw >/dev/null &&
+      cmake --build --preset mingw --target skdsetup >&2; } 9>"$root/build/.mingw.lock" ||
     die "cannot build skdsetup.exe"
   # A copy: the build may be remade while this runs.
   cp "$exe" "$stage/skdsetup.exe"

@@ -25,10 +25,12 @@ export SOURCE_DATE_EPOCH
 # Qt's resource compiler stamps file dates into the program otherwise.
 export QT_RCC_SOURCE_DATE_OVERRIDE=$SOURCE_DATE_EPOCH
 
-cmake --preset release >/dev/null
-cmake --build --preset release --target skdsetup skddisc
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target skdsetup skddisc
+# Other lanes build these folders at the same time; one build at a time each.
+mkdir -p build
+{ flock 9 && cmake --preset release >/dev/null &&
+  cmake --build --preset release --target skdsetup skddisc; } 9>build/.release.lock
+{ flock 9 && cmake --preset mingw >/dev/null &&
+  cmake --build --preset mingw --target skdsetup skddisc; } 9>build/.mingw.lock
 
 plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS)
 exe=$root/build/release/src/frontend/qt/skdsetup

@@ -13,8 +13,10 @@ scripts/deps.sh g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix wine64 wine3
   exit 1
 
 build=$root/build/mingw
-cmake --preset mingw >/dev/null || exit 1
-cmake --build --preset mingw || exit 1
+mkdir -p "$root/build"
+# The disc lane and the benchmark build this folder too (one at a time).
+{ flock 9 && cmake --preset mingw >/dev/null && cmake --build --preset mingw; } \
+  9>"$root/build/.mingw.lock" || exit 1
 
 # SKD_WINE_WAIT_FOR: a file to wait for before the tests (test-all.sh's
 # mark that the default build, whose dialog_gallery reads the X clipboard
