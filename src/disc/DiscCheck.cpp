@@ -18,6 +18,7 @@
 #include "config/Common.h"
 #include "disc/Installer.h"
 #include "config/IniF.h"
+#include "platform/Platform.h"
 #include "platform/Profile.h"
 #include "platform/ProfileParser.h"
 #include "platform/TextDecode.h"
@@ -28,34 +29,10 @@ namespace {
 namespace fs = std::filesystem;
 using platform::ProfileLine;
 using Text = std::u16string_view;
+namespace ini = inif::ini;
 
 // Far beyond any real setup file; the menu's reader stops at the same size.
 constexpr std::uintmax_t kMaxIniBytes = std::uintmax_t{256} << 20;
-
-struct KnownSection {
-  const char* Name;
-  std::vector<std::string> Keys;
-};
-
-const std::vector<KnownSection>& KnownSections() {
-  static const std::vector<KnownSection> known = [] {
-    const auto locations = [](int n) {
-      std::vector<std::string> keys;
-      for (int i = 1; i <= n; ++i) keys.push_back("Location" + std::to_string(i));
-      return keys;
-    };
-    // Every section read as a setup record has all four keys read.
-    const std::vector<std::string> record = {"Name", "Location", "SetupHint", "SetupHelpHint"};
-    return std::vector<KnownSection>{
-        {"SETUP", {"WindowName", "SystemName"}}, {"PRG", record},
-        {"ADD", locations(7)},  {"SRV", locations(4)},
-        {"SERVICE", {"Path"}},  {"DOCBASE", {"DocDaseDir"}},
-        {"DATE", {"Date"}},     {"DOCSETUP", record},
-        {"IBSETUP", record},    {"DBSETUP", record},
-    };
-  }();
-  return known;
-}
 
 // A path from UTF-8 on every system (Windows paths are UTF-16).
 fs::path U8(const std::string& s) { return fs::path(std::u8string(s.begin(), s.end())); }
@@ -258,11 +235,7 @@ class Checker {
     programDir_ = dir;
     if (programDir_.empty()) programDir_ = ".";
     const char last = programDir_.back();
-#ifdef _WIN32
-    if (last != '\\' && last != '/') programDir_ += '\\';
-#else
-    if (last != '/') programDir_ += '/';
-#endif
+    if (last != '/' && last != platform::PathDelimiter()) programDir_ += platform::PathDelimiter();
   }
 
   ~Checker() {
@@ -463,7 +436,7 @@ class Checker {
     // Kept: the names in keys_ point into it.
     text_ = platform::DecodeProfileText(bytes);
     platform::ProfileLines lines(text_);
-    const KnownSection* known = nullptr;
+    const ini::TSection* known = nullptr;
     bool active = false;  // inside the first section of its name
     bool any = false;     // past the first header
     for (ProfileLine line; lines.Next(line);) {
@@ -490,7 +463,7 @@ class Checker {
     }
   }
 
-  void SectionHeader(const ProfileLine& line, const KnownSection*& known, bool& active) {
+  void SectionHeader(const ProfileLine& line, const ini::TSection*& known, bool& active) {
     const int n = static_cast<int>(line.Number);
     const std::string name = Utf8(line.Name);
     const auto [at, first] = sectionLines_.emplace(platform::ProfileNameKey(line.Name), n);
@@ -504,7 +477,7 @@ class Checker {
     active = true;
     known = nullptr;
     std::vector<std::string> names;
-    for (const KnownSection& k : KnownSections()) {
+    for (const ini::TSection& k : ini::KnownSections()) {
       if (SameName(line.Name, k.Name)) known = &k;
       names.push_back(k.Name);
     }
@@ -521,7 +494,7 @@ class Checker {
     Add(Severity::Warning, n, "unknown-section", message);
   }
 
-  void KeyLine(const ProfileLine& line, const KnownSection* known) {
+  void KeyLine(const ProfileLine& line, const ini::TSection* known) {
     const int n = static_cast<int>(line.Number);
     const std::string name = Utf8(line.Name);
     if (!line.HasEquals)
@@ -551,7 +524,7 @@ class Checker {
               " знаков: меню возьмёт только первые " +
               std::to_string(platform::kProfileValueMax) + ".");
   }
-  void UnknownKey(int n, const std::string& name, const KnownSection& known) {
+  void UnknownKey(int n, const std::string& name, const ini::TSection& known) {
     std::string message = "Ключ " + Quoted(name) + " в разделе [" + known.Name + "] меню не знает";
     if (const auto near = Nearest(name, known.Keys))
       message += "; может быть, " + Quoted(*near) + "?";
@@ -563,7 +536,7 @@ class Checker {
   }
 
   static const char* SectionOfKey(const std::string& name) {
-    for (const KnownSection& section : KnownSections())
+    for (const ini::TSection& section : ini::KnownSections())
       for (const std::string& k : section.Keys)
         if (SameName(platform::Utf8ToUtf16(name), k)) return section.Name;
     return nullptr;
@@ -581,52 +554,49 @@ class Checker {
   }
 
   void Shown() {
-    ShowValue("caption", "Заголовок окна", "SETUP", "WindowName", common::WindowName,
+    ShowValue("caption", "Заголовок окна", ini::kSetup, ini::kWindowName, common::WindowName,
               common::kDefaultWindowName);
-    ShowValue("status-line", "Строка состояния", "SETUP", "SystemName", common::SystemName,
+    ShowValue("status-line", "Строка состояния", ini::kSetup, ini::kSystemName, common::SystemName,
               common::kDefaultSystemName);
-    ShowValue("date-line", "Строка даты", "DATE", "Date", inif::GetSetupDate(), nullptr);
+    ShowValue("date-line", "Строка даты", ini::kDate, ini::kDateKey, inif::GetSetupDate(), nullptr);
   }
 
   // Native form of a path the menu builds: setup.ini's part uses '\'.
   std::string Native(const std::string& location) const {
-    std::string path = programDir_ + location;
-#ifndef _WIN32
-    std::replace(path.begin() + static_cast<std::ptrdiff_t>(programDir_.size()), path.end(), '\\',
-                 '/');
-#endif
-    return path;
+    return programDir_ + platform::NativePath(location);
   }
 
   void Installers() {
     TSetupRec prg;
     // A broken [PRG] is the error it is, and the rest is checked all the
     // same, so that one run tells every mistake.
-    const bool usable = inif::LoadSetupRec("PRG", "Name", "Location", prg);
+    const bool usable = inif::LoadSetupRec(ini::kPrg, prg);
     if (!usable) {
-      const char* missing = !SectionLine("PRG")                   ? "нет раздела [PRG]"
-                            : inif::ReadSetupValue("PRG", "Name").empty() ? "в [PRG] пуст ключ «Name»"
+      const char* missing = !SectionLine(ini::kPrg)                   ? "нет раздела [PRG]"
+                            : inif::ReadSetupValue(ini::kPrg, ini::kName).empty() ? "в [PRG] пуст ключ «Name»"
                                                                   : "в [PRG] пуст ключ «Location»";
-      Add(Severity::Error, SectionLine("PRG"), "prg",
+      Add(Severity::Error, SectionLine(ini::kPrg), "prg",
           std::string("Меню не откроется: ") + missing +
               ", и оно сообщит, что не может загрузить информацию для инсталляции.");
     } else {
-      ShowValue("install-label", "Надпись у кнопки установки", "PRG", "Name", prg.SetupName,
+      ShowValue("install-label", "Надпись у кнопки установки", ini::kPrg, ini::kName, prg.SetupName,
                 nullptr);
       const bool ownHint = !prg.SetupHint.empty();
-      ShowValue("install-hint", "Подсказка кнопки установки", "PRG", "SetupHint",
+      ShowValue("install-hint", "Подсказка кнопки установки", ini::kPrg, ini::kSetupHint,
                 ownHint ? prg.SetupHint : common::kDefaultSetupHint,
                 ownHint ? nullptr : common::kDefaultSetupHint);
     }
-    Installer("PRG", "Location", Severity::Error);
-    for (int i = 1; i <= 7; ++i) Installer("ADD", "Location" + std::to_string(i), Severity::Warning);
-    for (int i = 1; i <= 4; ++i) Installer("SRV", "Location" + std::to_string(i), Severity::Warning);
+    Installer(ini::kPrg, ini::kLocation, Severity::Error);
+    for (int i = 1; i <= ini::kAddLocations; ++i)
+      Installer(ini::kAdd, ini::kLocation + std::to_string(i), Severity::Warning);
+    for (int i = 1; i <= ini::kSrvLocations; ++i)
+      Installer(ini::kSrv, ini::kLocation + std::to_string(i), Severity::Warning);
     // Read only when [PRG] is usable; a half-filled one counts as absent.
-    for (const char* section : {"DOCSETUP", "IBSETUP", "DBSETUP"}) {
-      const bool name = !inif::ReadSetupValue(section, "Name").empty();
-      const bool location = !inif::ReadSetupValue(section, "Location").empty();
+    for (const char* section : ini::kOtherRecords) {
+      const bool name = !inif::ReadSetupValue(section, ini::kName).empty();
+      const bool location = !inif::ReadSetupValue(section, ini::kLocation).empty();
       if (name && location)
-        Installer(section, "Location", Severity::Warning);
+        Installer(section, ini::kLocation, Severity::Warning);
       else if (name || location)
         Add(Severity::Warning, SectionLine(section), "half-filled",
             std::string("В [") + section + "] задан только «" + (name ? "Name" : "Location") +
@@ -675,8 +645,8 @@ class Checker {
       Add(p.Fatal ? cannot : Severity::Warning, line, "installer-start", head + ": " + p.Text);
   }
   void Manuals() {
-    const std::string dir = inif::ReadSetupValue("DOCBASE", "DocDaseDir");
-    const int line = LineOf("DOCBASE", "DocDaseDir");
+    const std::string dir = inif::ReadSetupValue(ini::kDocBase, ini::kDocBaseDir);
+    const int line = LineOf(ini::kDocBase, ini::kDocBaseDir);
     if (dir.empty()) {
       Add(Severity::Info, line, "manuals",
           "Руководства: кнопка откроет папку самого диска (ключ «DocDaseDir» не задан).");
@@ -693,7 +663,7 @@ class Checker {
 
   void ServiceDb() {
     const std::string dir = inif::GetServicePath();
-    const int line = LineOf("SERVICE", "Path");
+    const int line = LineOf(ini::kService, ini::kPath);
     if (dir.empty()) {
       Add(Severity::Info, line, "service-db",
           "Служебной базы на диске нет (ключ «Path» в [SERVICE] не задан).");

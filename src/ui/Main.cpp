@@ -39,7 +39,7 @@ void TSKDSetupForm::FormCreate() {
 
   common::CreateLibraryList();
 
-  if (inif::LoadSetupRec("PRG", "Name", "Location", common::SoftSetup)) {
+  if (inif::LoadSetupRec(inif::ini::kPrg, common::SoftSetup)) {
     view.SetText(SoftLabel, common::SoftSetup.SetupName);
     if (!common::SoftSetup.SetupHint.empty())
       view.SetHint(SoftSetupRXSB, common::SoftSetup.SetupHint);
@@ -48,9 +48,10 @@ void TSKDSetupForm::FormCreate() {
     // database commands their installers. A half-filled one counts as
     // absent: its location, not put behind the program directory, would
     // name a file in whatever folder the menu was started from.
-    for (auto [section, rec] : {std::pair{"DOCSETUP", &common::DocSetup},
-                                {"IBSETUP", &common::IBSetup}, {"DBSETUP", &common::DBSetup}})
-      if (!inif::LoadSetupRec(section, "Name", "Location", *rec)) *rec = TSetupRec{};
+    for (auto [section, rec] : {std::pair{inif::ini::kDocSetup, &common::DocSetup},
+                                {inif::ini::kIbSetup, &common::IBSetup},
+                                {inif::ini::kDbSetup, &common::DBSetup}})
+      if (!inif::LoadSetupRec(section, *rec)) *rec = TSetupRec{};
   } else {
     MessageDlg(deps_.Dialogs, consts::SLoadSetupError, mtError, mbOKOnly);
     Application.Terminate();
