@@ -77,8 +77,11 @@ QString ControlText(QWidget* w) {
   return QString();
 }
 
-// A tooltip as it reads on the screen.
+// A tooltip as it reads on the screen, asked for as the pointer would.
 QString TipText(QWidget* w) {
+  QHelpEvent ask(QEvent::ToolTip, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
+  QApplication::sendEvent(w, &ask);
+  QToolTip::hideText();
   QTextDocument doc;
   doc.setHtml(w->toolTip());
   return doc.toPlainText();

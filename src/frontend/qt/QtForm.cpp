@@ -177,7 +177,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
       connect(button, &QAbstractButton::clicked, this,
               [this, id = row.Id] { Perform(FormClick(layout_, id)); });
     w->setObjectName(QString::fromUtf8(row.Name));
-    if (*row.Hint) w->setToolTip(TooltipMarkup(FromText(row.Hint)));
+    if (*row.Hint) SetHintText(w, FromText(row.Hint));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
@@ -259,7 +259,25 @@ void QtForm::SetText(int control, const std::string& text) {
 }
 
 void QtForm::SetHint(int control, const std::string& hint) {
-  if (auto* w = Control(control)) w->setToolTip(TooltipMarkup(FromText(hint)));
+  if (auto* w = Control(control)) SetHintText(w, FromText(hint));
+}
+
+// A hint becomes its tooltip when first asked for: breaking its lines
+// measures them in the tooltip's font, which nothing else in the window
+// uses, and loading that font would hold up the first frame.
+void QtForm::SetHintText(QWidget* w, const QString& hint) {
+  w->setToolTip(QString());
+  if (!hints_.count(w)) w->installEventFilter(this);
+  hints_[w] = hint;
+}
+
+bool QtForm::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::ToolTip)
+    if (const auto it = hints_.find(static_cast<QWidget*>(watched)); it != hints_.end()) {
+      if (!it->second.isEmpty()) it->first->setToolTip(TooltipMarkup(it->second));
+      it->second.clear();  // made once; setToolTip keeps it
+    }
+  return QWidget::eventFilter(watched, e);
 }
 
 void QtForm::SetTop(int control, int top) {
