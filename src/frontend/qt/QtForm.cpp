@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "frontend/qt/QtControls.h"
@@ -33,7 +35,21 @@ void InstallFontSubstitutes() {
 }
 
 QFont ToQFont(const TFontSpec& spec) {
-  QFont font(QString::fromUtf8(spec.Family));
+  // A family this machine lacks is named by its substitutes: asked for it
+  // by name, Qt would first have fontconfig sort every font as a fallback
+  // for it, once per family, before the first frame.
+  // (hasFamily would ask fontconfig to resolve each name as an alias.)
+  static std::map<std::string, QStringList> chosen;
+  auto it = chosen.find(spec.Family);
+  if (it == chosen.end()) {
+    const QString family = QString::fromUtf8(spec.Family);
+    QStringList families{family};
+    if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive))
+      families = QFont::substitutes(family) << family;
+    it = chosen.emplace(spec.Family, families).first;
+  }
+  QFont font;
+  font.setFamilies(it->second);
   font.setPixelSize(spec.PixelHeight);
   font.setBold(spec.Bold);
   return font;
