@@ -17,6 +17,7 @@
 #include <QToolTip>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
 
 #include "config/Common.h"
@@ -77,8 +78,11 @@ QString ControlText(QWidget* w) {
   return QString();
 }
 
-// A tooltip as it reads on the screen.
+// A tooltip as it reads on the screen, asked for as the pointer would.
 QString TipText(QWidget* w) {
+  QHelpEvent ask(QEvent::ToolTip, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
+  QApplication::sendEvent(w, &ask);
+  QToolTip::hideText();
   QTextDocument doc;
   doc.setHtml(w->toolTip());
   return doc.toPlainText();
@@ -249,6 +253,46 @@ class QtFrontEndTest : public QObject {
     OnNextModal([](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); });
     QVERIFY(m.window.close());
     QVERIFY(!m.window.isVisible());
+  }
+
+  // After Tab the focus leaves the default button "Да" for "Нет": what
+  // changes on "Нет" is its focus mark, at 3:1 or more against the face it
+  // is drawn on, so the two can be told apart.
+  void closeQuestionShowsTheFocus() {
+    WriteIni("[PRG]\nName=П\nLocation=s.sh\n");
+    Menu m(dialogs_);
+    m.window.show();
+    QImage before, after;
+    QRect no;
+    OnNextModal([&](QWidget* d) {
+      before = d->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      QTest::keyClick(d, Qt::Key_Tab);
+      auto* focused = qobject_cast<QPushButton*>(d->focusWidget());
+      if (focused && !focused->isDefault()) no = focused->geometry();
+      after = d->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      QTest::keyClick(d, Qt::Key_Escape);
+    });
+    QVERIFY(!m.window.close());
+    QVERIFY(!no.isEmpty());
+    const auto luminance = [](QRgb c) {
+      const auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+      };
+      return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+    };
+    int changed = 0;
+    double weakest = 21;
+    for (int y = no.top(); y <= no.bottom(); ++y)
+      for (int x = no.left(); x <= no.right(); ++x) {
+        const QRgb was = before.pixel(x, y), is = after.pixel(x, y);
+        if (was == is) continue;
+        ++changed;
+        const double a = luminance(was), b = luminance(is);
+        weakest = std::min(weakest, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+      }
+    QVERIFY2(changed >= no.width(), qPrintable(QString::number(changed)));
+    QVERIFY2(weakest >= 3, qPrintable(QString::number(weakest)));
   }
 
   void closeQuestionNoButton() {

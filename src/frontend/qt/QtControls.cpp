@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFile>
 #include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
 
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -18,10 +20,28 @@ namespace ui::qt {
 
 namespace {
 
+// Decoded from the resource's bytes by our own reader, as on Windows: Qt's
+// reader, not told the format, would first load every image plugin it has
+// (and libjpeg) to ask each whether the file is theirs.
+QImage Decoded(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  DecodedPicture picture;
+  if (!DecodePicture(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                     static_cast<std::size_t>(bytes.size()), picture))
+    return {};
+  QImage image(picture.Width, picture.Height, QImage::Format_ARGB32);
+  if (image.isNull()) return {};
+  const std::size_t row = static_cast<std::size_t>(picture.Width) * 4;
+  for (int y = 0; y < picture.Height; ++y)
+    std::memcpy(image.scanLine(y), picture.Bgra.data() + row * static_cast<std::size_t>(y), row);
+  return image;
+}
+
 QImage Keyed(const QString& path, bool bitmap) {
-  QImage image(path);
+  QImage image = Decoded(path);
   if (image.isNull() || !bitmap) return image;
-  image = image.convertToFormat(QImage::Format_ARGB32);
   const QRgb key = image.pixel(0, image.height() - 1);
   for (int y = 0; y < image.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

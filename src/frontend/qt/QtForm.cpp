@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "frontend/qt/QtControls.h"
@@ -33,7 +35,21 @@ void InstallFontSubstitutes() {
 }
 
 QFont ToQFont(const TFontSpec& spec) {
-  QFont font(QString::fromUtf8(spec.Family));
+  // A family this machine lacks is named by its substitutes: asked for it
+  // by name, Qt would first have fontconfig sort every font as a fallback
+  // for it, once per family, before the first frame.
+  // (hasFamily would ask fontconfig to resolve each name as an alias.)
+  static std::map<std::string, QStringList> chosen;
+  auto it = chosen.find(spec.Family);
+  if (it == chosen.end()) {
+    const QString family = QString::fromUtf8(spec.Family);
+    QStringList families{family};
+    if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive))
+      families = QFont::substitutes(family) << family;
+    it = chosen.emplace(spec.Family, families).first;
+  }
+  QFont font;
+  font.setFamilies(it->second);
   font.setPixelSize(spec.PixelHeight);
   font.setBold(spec.Bold);
   return font;
@@ -177,7 +193,7 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
       connect(button, &QAbstractButton::clicked, this,
               [this, id = row.Id] { Perform(FormClick(layout_, id)); });
     w->setObjectName(QString::fromUtf8(row.Name));
-    if (*row.Hint) w->setToolTip(TooltipMarkup(FromText(row.Hint)));
+    if (*row.Hint) SetHintText(w, FromText(row.Hint));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
   }
@@ -259,7 +275,25 @@ void QtForm::SetText(int control, const std::string& text) {
 }
 
 void QtForm::SetHint(int control, const std::string& hint) {
-  if (auto* w = Control(control)) w->setToolTip(TooltipMarkup(FromText(hint)));
+  if (auto* w = Control(control)) SetHintText(w, FromText(hint));
+}
+
+// A hint becomes its tooltip when first asked for: breaking its lines
+// measures them in the tooltip's font, which nothing else in the window
+// uses, and loading that font would hold up the first frame.
+void QtForm::SetHintText(QWidget* w, const QString& hint) {
+  w->setToolTip(QString());
+  if (!hints_.count(w)) w->installEventFilter(this);
+  hints_[w] = hint;
+}
+
+bool QtForm::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::ToolTip)
+    if (const auto it = hints_.find(static_cast<QWidget*>(watched)); it != hints_.end()) {
+      if (!it->second.isEmpty()) it->first->setToolTip(TooltipMarkup(it->second));
+      it->second.clear();  // made once; setToolTip keeps it
+    }
+  return QWidget::eventFilter(watched, e);
 }
 
 void QtForm::SetTop(int control, int top) {

@@ -61,13 +61,17 @@ class QtForm : public QWidget, public IFormView {
   void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void Perform(const TFormAction& action);
+  void SetHintText(QWidget* w, const QString& hint);
 
   const TFormLayout& layout_;
   QWidget* client_;
   std::map<int, QWidget*> controls_;
+  // Hints whose tooltip is not made yet (empty once it is).
+  std::map<QWidget*, QString> hints_;
   bool placed_ = false;
   QWidget* first_focus_ = nullptr;
   QEventLoop* loop_ = nullptr;
