@@ -78,7 +78,7 @@ def press(window, button, status):
     names = [action.getName(i) for i in range(action.nActions)]
     if "Press" not in names:
         sys.exit(f"{button!r} has no press action: {names}")
-    GLib.timeout_add(100, lambda: action.doAction(names.index("Press")) and False)
+    GLib.timeout_add(500, lambda: action.doAction(names.index("Press")) and False)
     GLib.timeout_add(int(WAIT * 1000), loop.quit)
     loop.run()
     if status not in heard:

@@ -5,9 +5,7 @@
 #include <QAccessibleWidget>
 #include <QPushButton>
 
-#include <functional>
 #include <optional>
-#include <utility>
 
 #include "frontend/qt/QtForm.h"
 #include "frontend/qt/QtMessageDialog.h"
@@ -33,7 +31,7 @@ QAccessible::Role ToQtRole(TAccRole role) {
 
 namespace {
 
-using TDescribe = std::function<std::optional<TAccessible>()>;
+using TDescribe = std::optional<TAccessible> (*)(const QWidget*);
 
 // A widget as the table describes it, asked afresh each time: the names
 // follow texts the program changes, and a widget asked for while its window
@@ -43,16 +41,16 @@ using TDescribe = std::function<std::optional<TAccessible>()>;
 class TableAccessible : public QAccessibleWidget {
  public:
   TableAccessible(QWidget* w, TDescribe describe)
-      : QAccessibleWidget(w), describe_(std::move(describe)) {}
+      : QAccessibleWidget(w), describe_(describe) {}
 
   QAccessible::Role role() const override {
-    const auto a = describe_();
+    const auto a = Describe();
     return a ? ToQtRole(a->Role) : QAccessibleWidget::role();
   }
 
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Name || t == QAccessible::Description) {
-      if (const auto a = describe_())
+      if (const auto a = Describe())
         return QString::fromStdString(t == QAccessible::Name ? a->Name : a->Description);
     }
     return QAccessibleWidget::text(t);
@@ -60,7 +58,7 @@ class TableAccessible : public QAccessibleWidget {
 
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
-    if (const auto a = describe_(); a && a->Hidden) s.invisible = true;
+    if (const auto a = Describe(); a && a->Hidden) s.invisible = true;
     if (auto* b = Button()) {
       s.pressed = b->isDown();
       s.checkable = b->isCheckable();
@@ -86,18 +84,27 @@ class TableAccessible : public QAccessibleWidget {
 
  private:
   QAbstractButton* Button() const { return qobject_cast<QAbstractButton*>(widget()); }
+  std::optional<TAccessible> Describe() const {
+    const QWidget* w = widget();
+    return w ? describe_(w) : std::nullopt;
+  }
 
   TDescribe describe_;
 };
 
-std::optional<TAccessible> FormPart(const QtForm* form, const QWidget* w) {
+std::optional<TAccessible> FormPart(const QWidget* w) {
+  // Nothing once the window is being destroyed: it is then a QtForm no more.
+  const auto* form = qobject_cast<const QtForm*>(w->window());
+  if (!form) return std::nullopt;
   if (w == form) return WindowAccessible(form->Layout(), form->Caption());
   const int id = form->IdOf(w);
   if (id < 0) return std::nullopt;
   return form->Accessible(id);
 }
 
-std::optional<TAccessible> DialogPart(const QtMessageDialog* dialog, const QWidget* w) {
+std::optional<TAccessible> DialogPart(const QWidget* w) {
+  const auto* dialog = qobject_cast<const QtMessageDialog*>(w->window());
+  if (!dialog) return std::nullopt;
   int button = -1;
   TDialogPart part = TDialogPart::Button;
   if (w == dialog) part = TDialogPart::Window;
@@ -115,10 +122,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   // text is a document to read.
   for (QWidget* p = w; p && p != top; p = p->parentWidget())
     if (qobject_cast<QAbstractScrollArea*>(p)) return nullptr;
-  if (auto* form = qobject_cast<QtForm*>(top))
-    return new TableAccessible(w, [form, w] { return FormPart(form, w); });
-  if (auto* dialog = qobject_cast<QtMessageDialog*>(top))
-    return new TableAccessible(w, [dialog, w] { return DialogPart(dialog, w); });
+  if (qobject_cast<QtForm*>(top)) return new TableAccessible(w, FormPart);
+  if (qobject_cast<QtMessageDialog*>(top)) return new TableAccessible(w, DialogPart);
   return nullptr;
 }
 
