@@ -30,7 +30,7 @@ has() {  # has FILE LINE: the tree holds that line, however deep
 }
 
 log "the main window"
-/usr/bin/python3 "$tree" dump "$DISC_NAME" "$out/main.txt" >/dev/null
+/usr/bin/python3 "$tree" dump "$DISC_NAME" "$out/main.txt"
 has "$out/main.txt" "frame | $DISC_NAME | "
 has "$out/main.txt" "push button | Программное обеспечение СКУД \"Ловерин\" | Установить программное обеспечение СКУД"
 has "$out/main.txt" "push button | Инструкции | Руководство оператора"
@@ -38,7 +38,7 @@ has "$out/main.txt" "push button | Обзор содержимого диска 
 
 log "the close question"
 q=$(ask_close "$main" "$menu")
-/usr/bin/python3 "$tree" dump "$CLOSE_CAPTION" "$out/close_question.txt" >/dev/null
+/usr/bin/python3 "$tree" dump "$CLOSE_CAPTION" "$out/close_question.txt"
 has "$out/close_question.txt" "alert | $CLOSE_CAPTION | Закрыть программу?"
 has "$out/close_question.txt" "label | Закрыть программу? | "
 send_keys "$q" Escape

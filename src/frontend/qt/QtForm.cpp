@@ -274,11 +274,11 @@ void QtForm::SetText(int control, const std::string& text) {
 void QtForm::SetHint(int control, const std::string& hint) {
   auto* w = Control(control);
   if (!w) return;
+  const bool told = QAccessible::isActive();
+  const std::string before = told ? Accessible(control).Description : std::string();
   hints_[control] = hint;
-  const std::string before = QAccessible::isActive() ? Accessible(control).Description : hint;
   w->setToolTip(TooltipMarkup(FromText(hint)));
-  if (QAccessible::isActive() && Accessible(control).Description != before)
-    TellDescriptionChanged(w);
+  if (told && Accessible(control).Description != before) TellDescriptionChanged(w);
 }
 
 int QtForm::IdOf(const QWidget* w) const {
