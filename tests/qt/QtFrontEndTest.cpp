@@ -88,21 +88,18 @@ QString TipText(QWidget* w) {
   return doc.toPlainText();
 }
 
-// What a screen reader hears of `w`: role, name and, when asked, description.
+// What a screen reader hears: role and name, and of `w` its description
+// when asked.
+QString Heard(QAccessible::Role role, const QString& name) {
+  return QStringLiteral("%1 \"%2\"").arg(
+      QLatin1String(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role)), name);
+}
+
 QString Heard(QObject* w, bool description = false) {
   QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
   if (!a) return QStringLiteral("none");
-  QString s = QStringLiteral("%1 \"%2\"")
-                  .arg(QLatin1String(QMetaEnum::fromType<QAccessible::Role>().valueToKey(a->role())),
-                       a->text(QAccessible::Name));
-  if (description) s += QStringLiteral(" (%1)").arg(a->text(QAccessible::Description));
-  return s;
-}
-
-QString Heard(ui::TAccRole role, const QString& name) {
-  return QStringLiteral("%1 \"%2\"")
-      .arg(QLatin1String(QMetaEnum::fromType<QAccessible::Role>().valueToKey(ToQtRole(role))),
-           name);
+  const QString s = Heard(a->role(), a->text(QAccessible::Name));
+  return description ? s + QStringLiteral(" (%1)").arg(a->text(QAccessible::Description)) : s;
 }
 
 QString ModalText(QWidget* dialog) {
@@ -487,7 +484,7 @@ class QtFrontEndTest : public QObject {
       auto& form = forms[&e.Layout()];
       if (!form) form = std::make_unique<QtForm>(e.Layout());
       QObject* w = e.Control < 0 ? form.get() : form->Control(e.Control);
-      QCOMPARE(Heard(w), Heard(e.Role, QString::fromUtf8(e.Name)));
+      QCOMPARE(Heard(w), Heard(ToQtRole(e.Role), QString::fromUtf8(e.Name)));
     }
     // A memo stays a text to read.
     QtForm& about = *forms[&About740Layout()];
