@@ -12,6 +12,7 @@ packages=("$@"
   qt6-base-dev libgtest-dev googletest
   xvfb xauth openbox xdotool x11-apps imagemagick
   fonts-dejavu-core fonts-liberation xdg-utils
+  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   firebird3.0-server libfbclient2
 )
 missing=()

@@ -1,6 +1,7 @@
 // The Qt front end on the offscreen platform: the main window as drawn from
 // its layout, the keyboard of the message dialog, and events reaching the form.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -19,9 +20,12 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
+#include <memory>
 
 #include "config/Common.h"
 #include "config/IniF.h"
+#include "frontend/qt/QtAccessible.h"
 #include "frontend/qt/QtControls.h"
 #include "frontend/qt/QtInfoForm.h"
 #include "frontend/qt/QtMainWindow.h"
@@ -88,6 +92,20 @@ QString TipText(QWidget* w) {
   return doc.toPlainText();
 }
 
+// What a screen reader hears: role and name, and of `w` its description
+// when asked.
+QString Heard(QAccessible::Role role, const QString& name) {
+  return QStringLiteral("%1 \"%2\"").arg(
+      QLatin1String(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role)), name);
+}
+
+QString Heard(QObject* w, bool description = false) {
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+  if (!a) return QStringLiteral("none");
+  const QString s = Heard(a->role(), a->text(QAccessible::Name));
+  return description ? s + QStringLiteral(" (%1)").arg(a->text(QAccessible::Description)) : s;
+}
+
 QString ModalText(QWidget* dialog) {
   auto* text = dialog->findChild<QWidget*>(QStringLiteral("Message"));
   return text ? text->property("text").toString() : QString();
@@ -121,6 +139,7 @@ class QtFrontEndTest : public QObject {
 
  private slots:
   void initTestCase() {
+    InstallAccessibility();
     QVERIFY(ApplyStyle(QString::fromUtf8(kStyleName)));
     QVERIFY(!ApplyStyle(QStringLiteral("Amethyst Kamri 2")));
   }
@@ -240,14 +259,22 @@ class QtFrontEndTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&m.window));
 
     QString caption, text;
+    QStringList heard;
     OnNextModal([&](QWidget* d) {
       caption = d->windowTitle();
       text = ModalText(d);
+      for (const char* part : {"", "Image", "Message", "Button0"})
+        heard << Heard(*part ? d->findChild<QWidget*>(QLatin1String(part)) : d, true);
       QTest::keyClick(d, Qt::Key_Escape);
     });
     QVERIFY(!m.window.close());
     QCOMPARE(caption, QStringLiteral("Завершение работы"));
     QCOMPARE(text, QStringLiteral("Закрыть программу?"));
+    QCOMPARE(heard, (QStringList{
+                        QStringLiteral("AlertMessage \"Завершение работы\" (Закрыть программу?)"),
+                        QStringLiteral("Graphic \"Вопрос\" ()"),
+                        QStringLiteral("StaticText \"Закрыть программу?\" ()"),
+                        QStringLiteral("Button \"Да\" ()")}));
     QVERIFY(m.window.isVisible());
 
     OnNextModal([](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); });
@@ -491,6 +518,54 @@ class QtFrontEndTest : public QObject {
       for (int id : turns) expected << layout->Find(id)->Name;
       QCOMPARE(chain, expected);
     }
+  }
+
+  // Each window as a screen reader hears it, from the table both front
+  // ends are held to.
+  void accessibleAsTheTableSays() {
+    std::map<const TFormLayout*, std::unique_ptr<QtForm>> forms;
+    for (const auto& e : all_layouts::kAccessibleTable) {
+      auto& form = forms[&e.Layout()];
+      if (!form) form = std::make_unique<QtForm>(e.Layout());
+      QObject* w = e.Control < 0 ? form.get() : form->Control(e.Control);
+      QCOMPARE(Heard(w), Heard(ToQtRole(e.Role), QString::fromUtf8(e.Name)));
+    }
+    // A memo stays a text to read.
+    QtForm& about = *forms[&About740Layout()];
+    QVERIFY(QAccessible::queryAccessibleInterface(about.Control(Memo1))->textInterface());
+    // Each radio is described by the explanation under it.
+    QtForm& selsrv = *forms[&SelectServerLayout()];
+    QVERIFY(Heard(selsrv.Control(selsrv::RadioButton3), true)
+                .endsWith(QStringLiteral("точками доступа с установленным в Конфигураторе "
+                                         "аппаратуры флагом \"Передать принятие решения в ПО\".)")));
+  }
+
+  // The names follow what the program shows: setup.ini's texts and the
+  // status line; the ribbon over the emblem is not told.
+  void accessibleNamesFollowTheTexts() {
+    WriteIni("[PRG]\nName=Программа СКУД\nLocation=s.sh\nSetupHint=Поставить СКУД\n");
+    common::SystemName = "Система СКУД ";
+    Menu m(dialogs_);
+    QWidget* install = m.window.Control(SoftSetupRXSB);
+    QCOMPARE(Heard(install, true), QStringLiteral("Button \"Программа СКУД\" (Поставить СКУД)"));
+    m.window.SetHint(SoftSetupRXSB, "Другая подсказка");
+    m.window.SetText(StatusLabel, "Идет установка ...");
+    QCOMPARE(Heard(install, true), QStringLiteral("Button \"Программа СКУД\" (Другая подсказка)"));
+    QCOMPARE(Heard(m.window.Control(StatusLabel)), QStringLiteral("StatusBar \"Идет установка ...\""));
+    m.window.show();
+    const auto invisible = [](QWidget* w) {
+      return QAccessible::queryAccessibleInterface(w)->state().invisible;
+    };
+    QVERIFY(invisible(m.window.Control(Image1)));
+    QVERIFY(!invisible(m.window.Control(Image2)));
+    // The picture buttons take no focus: a screen reader presses them.
+    QtForm bare(MainLayout());
+    int clicked = -1;
+    bare.OnClick = [&clicked](int id) { clicked = id; };
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(bare.Control(ViewRxSB));
+    QVERIFY(a && a->actionInterface());
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked, int(ViewRxSB));
   }
 
   void selectServerDialog() {

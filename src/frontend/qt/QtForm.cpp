@@ -1,5 +1,6 @@
 #include "frontend/qt/QtForm.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QCloseEvent>
@@ -17,6 +18,7 @@
 #include <map>
 #include <vector>
 
+#include "frontend/qt/QtAccessible.h"
 #include "frontend/qt/QtControls.h"
 #include "frontend/qt/QtStyle.h"
 #include "ui/FormRules.h"
@@ -268,14 +270,68 @@ QWidget* QtForm::Control(int id) const {
 void QtForm::SetCaption(const std::string& text) { setWindowTitle(WindowTitle(text)); }
 
 void QtForm::SetText(int control, const std::string& text) {
-  if (auto* label = qobject_cast<QLabel*>(Control(control))) {
-    label->setText(FromText(text));
-    label->adjustSize();  // labels size themselves to their text
+  auto* label = qobject_cast<QLabel*>(Control(control));
+  if (!label) return;
+  const bool told = QAccessible::isActive();
+  const std::vector<TAccessible> before = told ? AccessibleControls() : std::vector<TAccessible>{};
+  label->setText(FromText(text));  // the label itself tells its new name
+  label->adjustSize();  // labels size themselves to their text
+  if (!told) return;
+  // Others named or described by its text: a picture button by its label.
+  const std::vector<TAccessible> after = AccessibleControls();
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    QWidget* w = Control(layout_.Controls[i].Id);
+    if (w == label) continue;
+    if (after[i].Name != before[i].Name) TellNameChanged(w);
+    if (after[i].Description != before[i].Description) TellDescriptionChanged(w);
   }
 }
 
 void QtForm::SetHint(int control, const std::string& hint) {
-  if (auto* w = Control(control)) SetHintText(w, FromText(hint));
+  auto* w = Control(control);
+  if (!w) return;
+  const bool told = QAccessible::isActive();
+  const std::string before = told ? Accessible(control).Description : std::string();
+  hints_[control] = hint;
+  SetHintText(w, FromText(hint));
+  if (told && Accessible(control).Description != before) TellDescriptionChanged(w);
+}
+
+int QtForm::IdOf(const QWidget* w) const {
+  for (const auto& [id, control] : controls_)
+    if (control == w) return id;
+  return -1;
+}
+
+std::string QtForm::Caption() const {
+  // Undoes WindowTitle's escape of "[*]".
+  return windowTitle().replace(QStringLiteral("[*][*]"), QStringLiteral("[*]")).toStdString();
+}
+
+std::string QtForm::CurrentText(int control) const {
+  QWidget* w = Control(control);
+  if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
+  const TControlRow* row = layout_.Find(control);
+  return row ? row->Text : "";
+}
+
+TAccessible QtForm::Accessible(int control) const {
+  const TControlRow* row = layout_.Find(control);
+  if (!row) return {};
+  return ControlAccessible(
+      layout_, *row, [this](int id) { return CurrentText(id); },
+      [this](int id) {
+        if (auto it = hints_.find(id); it != hints_.end()) return it->second;
+        const TControlRow* r = layout_.Find(id);
+        return std::string(r ? r->Hint : "");
+      });
+}
+
+std::vector<TAccessible> QtForm::AccessibleControls() const {
+  std::vector<TAccessible> all;
+  for (const TControlRow& row : layout_.Controls) all.push_back(Accessible(row.Id));
+  return all;
 }
 
 // A hint becomes its tooltip when first asked for: breaking its lines
@@ -283,13 +339,13 @@ void QtForm::SetHint(int control, const std::string& hint) {
 // uses, and loading that font would hold up the first frame.
 void QtForm::SetHintText(QWidget* w, const QString& hint) {
   w->setToolTip(QString());
-  if (!hints_.count(w)) w->installEventFilter(this);
-  hints_[w] = hint;
+  if (!pendingTips_.count(w)) w->installEventFilter(this);
+  pendingTips_[w] = hint;
 }
 
 bool QtForm::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::ToolTip)
-    if (const auto it = hints_.find(static_cast<QWidget*>(watched)); it != hints_.end()) {
+    if (const auto it = pendingTips_.find(static_cast<QWidget*>(watched)); it != pendingTips_.end()) {
       if (!it->second.isEmpty()) it->first->setToolTip(TooltipMarkup(it->second));
       it->second.clear();  // made once; setToolTip keeps it
     }

@@ -8,7 +8,10 @@
 
 #include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
+#include "ui/Accessible.h"
 #include "ui/FormRules.h"
 #include "ui/Forms.h"
 #include "ui/Layout.h"
@@ -42,6 +45,12 @@ class QtForm : public QWidget, public IFormView {
   void EndModal(int result);
   // Id of the checked radio button, or -1.
   int CheckedRadio() const;
+  // The control's id, or -1 when `w` is none of them.
+  int IdOf(const QWidget* w) const;
+  // The title as the window shows it.
+  std::string Caption() const;
+  // What a screen reader is told of the control now.
+  TAccessible Accessible(int control) const;
   // Flat buttons and push buttons without a modal result report their
   // clicks here.
   std::function<void(int control)> OnClick;
@@ -66,12 +75,15 @@ class QtForm : public QWidget, public IFormView {
  private:
   void Perform(const TFormAction& action);
   void SetHintText(QWidget* w, const QString& hint);
+  std::string CurrentText(int control) const;
+  std::vector<TAccessible> AccessibleControls() const;
 
   const TFormLayout& layout_;
   QWidget* client_;
   std::map<int, QWidget*> controls_;
   // Hints whose tooltip is not made yet (empty once it is).
-  std::map<QWidget*, QString> hints_;
+  std::map<QWidget*, QString> pendingTips_;
+  std::map<int, std::string> hints_;  // those changed since the window was made
   bool placed_ = false;
   QWidget* first_focus_ = nullptr;
   QEventLoop* loop_ = nullptr;

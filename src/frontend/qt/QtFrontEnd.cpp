@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "frontend/qt/QtAccessible.h"
 #include "frontend/qt/QtForm.h"
 #include "frontend/qt/QtInfoForm.h"
 #include "frontend/qt/QtMainWindow.h"
@@ -59,6 +60,7 @@ void QtFrontEnd::InitApplication() {
     qt_message_output(m.Type, QMessageLogContext(m.File, m.Line, m.Function, m.Category), m.Text);
   InstallFontSubstitutes();
   InstallInfoEnvironment();
+  InstallAccessibility();
   app::ConnectFrontEnd(dialogs_, [] { QCoreApplication::quit(); });
 }
 

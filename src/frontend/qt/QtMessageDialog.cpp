@@ -122,6 +122,12 @@ QtMessageDialog::QtMessageDialog(const TMessageDialogLayout& layout, QWidget* pa
   }
 }
 
+int QtMessageDialog::ButtonIndex(const QWidget* w) const {
+  for (std::size_t i = 0; i < buttons_.size(); ++i)
+    if (buttons_[i] == w) return static_cast<int>(i);
+  return -1;
+}
+
 void QtMessageDialog::Perform(const TDialogAction& action) {
   PerformDialogAction(action, layout_, *this);
 }

@@ -34,6 +34,8 @@ class QtMessageDialog : public QDialog, public dialogs::IDialogHost {
   explicit QtMessageDialog(const dialogs::TMessageDialogLayout& layout, QWidget* parent = nullptr);
   const dialogs::TMessageDialogLayout& Layout() const { return layout_; }
   QPushButton* Button(int index) const { return buttons_.at(index); }
+  // Index of the button `w`, or -1.
+  int ButtonIndex(const QWidget* w) const;
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
