@@ -21,7 +21,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < tenths && !(window = FindWindowW(nullptr, argv[1])); ++i) Sleep(100);
   if (!window) return 1;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  const std::string text = platform::Narrow(msaa::Text(msaa::Tree(window, OBJID_WINDOW)));
+  const std::string text = platform::Narrow(msaa::Text(msaa::Tree(window, OBJID_CLIENT)));
   std::fwrite(text.data(), 1, text.size(), stdout);
   CoUninitialize();
   return 0;
