@@ -139,7 +139,8 @@ class WindowObject final : public AccessibleBase {
                                              reinterpret_cast<void**>(out));
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* n) override {
-    if (!n || !Live()) return Live() ? E_POINTER : E_FAIL;
+    if (!n) return E_POINTER;
+    if (!Live()) return E_FAIL;
     *n = static_cast<long>(source_->Parts().size());
     return S_OK;
   }
@@ -186,7 +187,6 @@ class WindowObject final : public AccessibleBase {
       if (!part.Enabled) state |= STATE_SYSTEM_UNAVAILABLE;
       if (part.Info.Role == TAccRole::Label || part.Info.Role == TAccRole::StatusLine)
         state |= STATE_SYSTEM_READONLY;
-      if (part.Info.Live) state |= STATE_SYSTEM_READONLY;
     }
     out->vt = VT_I4;
     out->lVal = state;
@@ -243,8 +243,9 @@ class WindowObject final : public AccessibleBase {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long dir, VARIANT start, VARIANT* out) override {
-    if (!out || !Live()) return out ? E_FAIL : E_POINTER;
+    if (!out) return E_POINTER;
     out->vt = VT_EMPTY;
+    if (!Live()) return E_FAIL;
     const long n = static_cast<long>(source_->Parts().size());
     long to = 0;
     if (IsSelf(start)) {
@@ -258,8 +259,9 @@ class WindowObject final : public AccessibleBase {
     return PutChild(to, out);
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
-    if (!out || !Live()) return out ? E_FAIL : E_POINTER;
+    if (!out) return E_POINTER;
     out->vt = VT_EMPTY;
+    if (!Live()) return E_FAIL;
     POINT p{x, y};
     ScreenToClient(window_, &p);
     RECT client;
