@@ -25,31 +25,33 @@ struct TKeyForm {
   std::vector<int> TabChain;                    // control ids, from the first focus
   std::vector<std::pair<int, int>> EnterOn;     // push button id, result
   int Escape;
+  std::vector<int> Down;  // what Down checks in turn from the first focus; Up walks back
 };
 
 inline std::vector<TKeyForm> KeyForms() {
   using namespace ui;
   return {
       {About740Layout, {Memo1, CancelBitBtn, Memo2}, {{CancelBitBtn, dialogs::mrCancel}},
-       dialogs::mrCancel},
+       dialogs::mrCancel, {}},
       // Tab visits a group of radio buttons at its checked one only; the
       // arrow keys move inside the group.
       {SelectServerLayout,
        {selsrv::RadioButton1, selsrv::CancelBtn, selsrv::ContinueBtn},
        {{selsrv::CancelBtn, dialogs::mrCancel}, {selsrv::ContinueBtn, dialogs::mrOk}},
-       kStaysOpen},
+       kStaysOpen,
+       {selsrv::RadioButton2, selsrv::RadioButton3, selsrv::RadioButton4}},
       {VerLayout,
        {ver::OkButton, ver::CancelButton, ver::HelpButton},
        {{ver::OkButton, dialogs::mrOk},
         {ver::CancelButton, dialogs::mrCancel},
         {ver::HelpButton, kClicked + ver::HelpButton}},
-       dialogs::mrCancel},
+       dialogs::mrCancel, {}},
       {FBInstallHelpLayout,
        {fbhelp::HelpBtn, fbhelp::ContinueBtn, fbhelp::CancelBtn},
        {{fbhelp::HelpBtn, kClicked + fbhelp::HelpBtn},
         {fbhelp::ContinueBtn, dialogs::mrOk},
         {fbhelp::CancelBtn, dialogs::mrCancel}},
-       kStaysOpen},
+       kStaysOpen, {}},
   };
 }
 

@@ -28,6 +28,21 @@ int FirstFocus(const TFormLayout& layout) {
   return chain.empty() ? -1 : chain.front();
 }
 
+int RadioStep(const TFormLayout& layout, int radio, int step) {
+  const TControlRow* from = layout.Find(radio);
+  if (!from || from->Kind != ControlKind::RadioButton) return -1;
+  std::vector<int> group;
+  for (int id : TabChain(layout))
+    if (const TControlRow* r = layout.Find(id);
+        r->Kind == ControlKind::RadioButton && r->Parent == from->Parent)
+      group.push_back(id);
+  const auto at = std::find(group.begin(), group.end(), radio);
+  if (at == group.end()) return -1;
+  const auto to = (at - group.begin()) + step;
+  if (to < 0 || to >= static_cast<std::ptrdiff_t>(group.size())) return -1;
+  return group[static_cast<std::size_t>(to)];
+}
+
 TFormAction FormClick(const TFormLayout& layout, int control) {
   const TControlRow* row = layout.Find(control);
   if (!row) return {};

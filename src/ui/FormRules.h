@@ -27,6 +27,11 @@ std::vector<int> TabChain(const TFormLayout& layout);
 // The control that has the focus when the window opens: the first of the
 // chain; -1 when nothing takes the focus.
 int FirstFocus(const TFormLayout& layout);
+// Where an arrow key moves from a radio button: the next (`step` 1) or the
+// previous (-1) radio button of its group (those of one panel, in their
+// turns of the tab chain, whatever else lies between); -1 past either end
+// or from anything else.
+int RadioStep(const TFormLayout& layout, int radio, int step);
 
 // What a key, a click or the close box asks of a window.
 struct TFormAction {

@@ -54,6 +54,18 @@ TEST(FormRules, TabChainAndFirstFocus) {
   EXPECT_EQ(FirstFocus(kEmpty), -1);
 }
 
+TEST(FormRules, ArrowsWalkTheRadioGroupInItsTurns) {
+  // The push buttons between radios 2 and 3 in the tab chain are no stop.
+  using namespace selsrv;
+  const struct {
+    int from, step, to;
+  } cases[] = {{RadioButton1, 1, RadioButton2}, {RadioButton2, 1, RadioButton3},
+               {RadioButton3, -1, RadioButton2}, {RadioButton4, 1, -1},
+               {RadioButton1, -1, -1},          {CancelBtn, 1, -1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(RadioStep(SelectServerLayout(), c.from, c.step), c.to) << &c - cases;
+}
+
 TEST(FormRules, KeysClicksAndTheCloseBox) {
   using A = TFormAction;
   const struct {

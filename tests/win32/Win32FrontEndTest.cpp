@@ -6,6 +6,8 @@
 #include <wincodec.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +30,7 @@
 #include "ui/Main.h"
 #include "../AllLayouts.h"
 #include "../KeyboardForms.h"
+#include "../wine/MsaaTree.h"
 
 using namespace ui;
 using namespace ui::win32;
@@ -265,6 +268,84 @@ void SaveShot(HWND h, const char* name) {
   ReleaseDC(nullptr, screen);
 }
 
+// What a child window shows now, as 0xRRGGBB pixels.
+std::vector<std::uint32_t> Grab(HWND child) {
+  RECT r;
+  GetClientRect(child, &r);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = GetDC(child), mem = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* px = static_cast<const std::uint32_t*>(bits);
+  std::vector<std::uint32_t> out(px, px + r.right * r.bottom);
+  for (auto& p : out) p &= 0xFFFFFF;
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(child, dc);
+  return out;
+}
+
+double Luminance(std::uint32_t rgb) {
+  const auto lin = [](int c) {
+    const double v = c / 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(rgb >> 16 & 0xFF) + 0.7152 * lin(rgb >> 8 & 0xFF) + 0.0722 * lin(rgb & 0xFF);
+}
+
+// The least contrast between the pixels that differ in two pictures of
+// one window; 0 when none differ.
+double LeastContrast(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  double least = 0;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (a[i] != b[i]) {
+      const double la = Luminance(a[i]), lb = Luminance(b[i]);
+      const double c = (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+      least = least == 0 ? c : std::min(least, c);
+    }
+  return least;
+}
+
+// The close question before and after Tab: the button that takes the focus
+// shows it in pixels that stand out 3:1 from what they replace (the face
+// beside them), not as the default's frame, which the default keeps.
+TEST_F(Win32FrontEnd, FocusedButtonToldFromTheDefault) {
+  dialogs::TMessageDialogRequest r;
+  r.Text = "Закрыть программу?";
+  r.Kind = dialogs::mtShutdown;
+  r.Buttons = dialogs::mbYesNo;
+  std::vector<std::uint32_t> yes[2], no[2];
+  OnNextDialog([&](HWND d) {
+    HWND y = FindWindowExW(d, nullptr, L"BUTTON", L"Да");
+    HWND n = FindWindowExW(d, nullptr, L"BUTTON", L"Нет");
+    RedrawWindow(d, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    yes[0] = Grab(y), no[0] = Grab(n);
+    SaveShot(d, "win32_close_question.bmp");
+    PostKey(d, VK_TAB);
+    OnNextDialog([&, y, n](HWND d2) {
+      RedrawWindow(d2, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+      yes[1] = Grab(y), no[1] = Grab(n);
+      SaveShot(d2, "win32_close_question_tab.bmp");
+      PostKey(d2, VK_ESCAPE);
+    });
+  });
+  EXPECT_EQ(dialogs_.ShowMessageDialog(r), 7);
+  ASSERT_FALSE(no[0].empty());
+  EXPECT_GE(LeastContrast(no[0], no[1]), 3.0);
+  const std::uint32_t frame = ActiveStyle()->WindowText;
+  const auto framePixels = [frame](const std::vector<std::uint32_t>& px) {
+    return std::count(px.begin(), px.end(), frame);
+  };
+  EXPECT_GT(framePixels(yes[0]), 0);
+  EXPECT_EQ(framePixels(yes[1]), framePixels(yes[0]));
+  EXPECT_EQ(framePixels(no[1]), 0);  // the focus is no second default
+}
+
 std::function<void(HWND)> g_onForm;
 const wchar_t* g_formCaption = L"Нет прав на запуск приложения";
 
@@ -356,6 +437,17 @@ TEST_F(Win32FrontEnd, EveryLayoutRowAsTheTableSays) {
       }
       EXPECT_EQ(form.ControlText(row.Id), W(row.Text));
       EXPECT_EQ(form.ControlVisible(row.Id), row.Visible);
+      if (row.Kind == ControlKind::RadioButton) {
+        // Its whole caption shows, the button's own measure says, inside the window.
+        SIZE ideal{};
+        RECT w, client;
+        SendMessageW(form.ControlHandle(row.Id), BCM_GETIDEALSIZE, 0, (LPARAM)&ideal);
+        GetWindowRect(form.ControlHandle(row.Id), &w);
+        MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&w), 2);
+        GetClientRect(form.Handle(), &client);
+        EXPECT_GE(w.right - w.left, ideal.cx);
+        EXPECT_LE(w.right, client.right);
+      }
     }
     // A radio group keeps its tab stop on the checked button only.
     std::vector<int> chain;
@@ -397,13 +489,34 @@ TEST_F(Win32FrontEnd, SelectServerDialog) {
   EXPECT_FALSE(Checked(radio[0]));
   EXPECT_EQ(form.CheckedRadio(), int(selsrv::RadioButton4));
 
-  // Escape does nothing: neither button is the cancel button.
+  // The focus shows on a radio as a frame 3:1 against the window it lies
+  // on, beside its caption, not on it, and leaves nothing behind: radio 3
+  // after a visit of the focus looks as radio 2, of the same caption, that
+  // had none. Escape does nothing: neither button is the cancel button.
+  std::vector<std::uint32_t> pristine, focused, unfocused;
   OnNextForm(L"Выбор сервера для инсталляции", [&](HWND h) {
+    const auto shot = [h](HWND radio) {
+      RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+      return Grab(radio);
+    };
+    pristine = shot(radio[1]);
+    SetFocus(radio[2]);
+    focused = shot(radio[2]);
+    SetFocus(cancel);
+    unfocused = shot(radio[2]);
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
     PostMessageW(cancel, BM_CLICK, 0, 0);
     (void)h;
   });
   EXPECT_EQ(form.ShowModal(), int(dialogs::mrCancel));
+  EXPECT_EQ(unfocused, pristine);
+  EXPECT_GE(LeastContrast(focused, unfocused), 3.0);
+  const COLORREF face = ResolveColour(SelectServerLayout().Background);
+  const std::uint32_t window = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+  for (std::size_t i = 0; i < focused.size(); ++i)
+    if (focused[i] != unfocused[i]) {
+      ASSERT_EQ(unfocused[i], window) << i;
+    }
 }
 
 TEST_F(Win32FrontEnd, SelectServerContinueWithEachVariant) {
@@ -1164,6 +1277,25 @@ TEST_F(Win32FrontEnd, FormsByKeysAlone) {
                              [] {}, [&form] { form.EndModal(kStaysOpen); }});
     };
     for (auto [button, result] : k.EnterOn) EXPECT_EQ(press(button, VK_RETURN), result) << button;
+
+    // Down to the group's end and one more, then Up as far back: each key
+    // checks the radio it moves to, and the ends stop it.
+    if (!k.Down.empty()) {
+      const std::size_t n = k.Down.size();
+      std::vector<int> checked;
+      steps.clear();
+      for (std::size_t i = 0; i <= 2 * n + 2; ++i)
+        steps.push_back([&, i] {
+          if (i > 0) checked.push_back(form.CheckedRadio());
+          if (i < 2 * n + 2) PostMessageW(GetFocus(), WM_KEYDOWN, i <= n ? VK_DOWN : VK_UP, 1);
+          else form.EndModal(-2);
+        });
+      RunSteps(form, steps);
+      expected = k.Down;
+      expected.insert(expected.end(), k.Down.rbegin(), k.Down.rend());
+      expected.insert(expected.end(), {k.TabChain.front(), k.TabChain.front()});
+      EXPECT_EQ(checked, expected);
+    }
     EXPECT_EQ(press(k.TabChain.front(), VK_ESCAPE), k.Escape);
   }
 }
@@ -1200,6 +1332,68 @@ TEST_F(Win32FrontEnd, LongTextsStayOnTheScreen) {
   EXPECT_EQ(joined, bare);
   EXPECT_EQ(WrapLines(dc, L"Выполнить установку", 400), L"Выполнить установку");
   ReleaseDC(nullptr, dc);
+}
+
+// What a screen reader hears, through MSAA as it asks: each row of the shared
+// table by the object at its control's middle, and the close question's
+// whole tree.
+TEST_F(Win32FrontEnd, AccessibleAsTheTableSays) {
+  using namespace all_layouts;
+  constexpr long kRoles[] = {ROLE_SYSTEM_CLIENT,     ROLE_SYSTEM_DIALOG,      ROLE_SYSTEM_ALERT,
+                             ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_RADIOBUTTON, ROLE_SYSTEM_STATICTEXT,
+                             ROLE_SYSTEM_STATUSBAR,  ROLE_SYSTEM_GRAPHIC,     ROLE_SYSTEM_TEXT,
+                             ROLE_SYSTEM_PANE,       ROLE_SYSTEM_ANIMATION};
+  for (const TAccessibleExpectation& row : kAccessibleTable) {
+    Win32Form form(row.Layout());
+    SCOPED_TRACE(std::string(form.Layout().Name) + " " + std::to_string(row.Control));
+    IAccessible* acc = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(form.Handle(), OBJID_CLIENT,
+                                                        IID_IAccessible, (void**)&acc));
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = CHILDID_SELF;
+    if (row.Control >= 0) {
+      RECT r = form.ControlRect(row.Control);
+      MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+      ASSERT_HRESULT_SUCCEEDED(
+          acc->accHitTest((r.left + r.right) / 2, (r.top + r.bottom) / 2, &child));
+      if (child.vt == VT_DISPATCH) {  // a control's own window
+        IAccessible* own = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(child.pdispVal->QueryInterface(IID_IAccessible, (void**)&own));
+        VariantClear(&child);
+        acc->Release();
+        acc = own;
+        child.vt = VT_I4;
+        child.lVal = CHILDID_SELF;
+      }
+    }
+    std::vector<msaa::Node> node;
+    msaa::Walk(acc, child, 0, 0, node);
+    acc->Release();
+    EXPECT_EQ(node[0].Role, kRoles[static_cast<int>(row.Role)]);
+    EXPECT_EQ(node[0].Name, W(row.Name));
+  }
+
+  dialogs::TMessageDialogRequest r;
+  r.Text = "Закрыть программу?";
+  r.Kind = dialogs::mtShutdown;
+  r.Buttons = dialogs::mbYesNo;
+  std::wstring tree;
+  OnNextDialog([&](HWND d) {
+    tree = msaa::Text(msaa::Tree(d, OBJID_CLIENT));
+    PostKey(d, VK_ESCAPE);
+  });
+  dialogs_.ShowMessageDialog(r);
+  const auto role = [](long id) {
+    wchar_t text[64] = {};
+    GetRoleTextW(static_cast<DWORD>(id), text, 64);
+    return std::wstring(text);
+  };
+  EXPECT_EQ(tree, role(ROLE_SYSTEM_ALERT) + L" «Завершение работы» — Закрыть программу?\n  " +
+                      role(ROLE_SYSTEM_GRAPHIC) + L" «Вопрос»\n  " + role(ROLE_SYSTEM_STATICTEXT) +
+                      L" «Закрыть программу?»\n  " + role(ROLE_SYSTEM_PUSHBUTTON) + L" «Да»\n  " +
+                      role(ROLE_SYSTEM_PUSHBUTTON) + L" «Нет»\n");
 }
 
 }  // namespace

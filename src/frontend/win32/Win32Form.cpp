@@ -16,6 +16,11 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"SkdForm";
 constexpr int kFirstChildId = 200;
+// Posted: a client's call must not run the click's modal windows inside it.
+constexpr UINT kPressMessage = WM_APP + 40;
+// A radio button's circle, the gap to its caption and the focus frame's
+// margin, at 96 dpi.
+constexpr int kRadioCircleAndGap = 20;
 TCursor g_cursor = TCursor::crDefault;
 
 void RegisterFormClass(WNDPROC formProc) {
@@ -51,6 +56,31 @@ void UseCaptionColour(HWND button) {
                    : nullptr;
   }();
   if (fn) fn(button, L"", L"");
+}
+
+// The system's focus frame of a radio button is dotted and lies on its
+// caption's own edge, where it takes away the last letter's stroke (Wine
+// draws it so). The form draws a solid frame round the caption instead, a
+// pixel clear of it and of the circle, in the caption's colour.
+void DrawRadioFocus(HWND radio, HDC dc, COLORREF colour) {
+  wchar_t text[256] = {};
+  GetWindowTextW(radio, text, 256);
+  RECT measure{0, 0, 0, 0};
+  HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(radio, WM_GETFONT, 0, 0)));
+  DrawTextW(dc, text, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, oldFont);
+  RECT client;
+  GetClientRect(radio, &client);
+  const int dpi = WindowDpi(radio);
+  HPEN pen = CreatePen(PS_SOLID, ScaleTo(1, dpi), colour);
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, ScaleTo(14, dpi), 0, std::min<LONG>(client.right, ScaleTo(19, dpi) + measure.right),
+            client.bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
 }
 
 }  // namespace
@@ -174,6 +204,10 @@ Win32Form::Win32Form(const TFormLayout& layout) : layout_(layout) {
         break;
       }
     }
+    // A system object tells a radio button's caption without the label it
+    // goes on in, an owner-drawn button and the animation not as such.
+    if (c->Window && row.Kind != ControlKind::Memo)
+      ExposeControl(c->Window, [this, ctl = c.get()] { return AccessibleOf(*ctl); });
     controls_.push_back(std::move(c));
   }
   firstFocus_ = ControlHandle(FirstFocus(layout));
@@ -215,10 +249,12 @@ void Win32Form::PlaceControl(Control& c) {
     c.Bounds.right = c.Bounds.left + c.Image.Width;
     c.Bounds.bottom = c.Bounds.top + c.Image.Height;
   }
-  if (c.Window && !EqualRect(&c.Bounds, &c.Placed)) {
-    SetWindowPos(c.Window, nullptr, c.Bounds.left, c.Bounds.top, c.Bounds.right - c.Bounds.left,
-                 c.Bounds.bottom - c.Bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    c.Placed = c.Bounds;
+  RECT window = c.Bounds;
+  if (row.Kind == ControlKind::RadioButton) window.right = std::max<LONG>(window.right, FitCaption(c));
+  if (c.Window && !EqualRect(&window, &c.Placed)) {
+    SetWindowPos(c.Window, nullptr, window.left, window.top, window.right - window.left,
+                 window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    c.Placed = window;
   }
   if (tooltip_ && HasTool(c)) SendTool(TTM_NEWTOOLRECTW, c);
 }
@@ -339,7 +375,9 @@ int Win32Form::ShowModal() {
           Perform(FormHelp(layout_));
           return true;
         }
-        if (m.wParam == VK_RETURN || m.wParam == VK_TAB) return DialogKey(m);
+        if (m.wParam == VK_RETURN || m.wParam == VK_TAB || m.wParam == VK_UP ||
+            m.wParam == VK_DOWN || m.wParam == VK_LEFT || m.wParam == VK_RIGHT)
+          return DialogKey(m);
         if (m.wParam != VK_ESCAPE) return false;
         Perform(FormEscape(layout_));
         return true;
@@ -352,11 +390,23 @@ int Win32Form::ShowModal() {
 
 // What the dialog manager leaves undone here: Enter on a focused push button
 // drawn by the style (an owner-drawn button is no push button to it) clicks
-// it, and Tab leaves a multi-line text box, which would keep it. Ctrl+Tab
-// still types a tab there.
+// it, Tab leaves a multi-line text box, which would keep it (Ctrl+Tab still
+// types a tab there), and the arrows walk a radio group in its turns rather
+// than through the push buttons that share its dialog group.
 bool Win32Form::DialogKey(const MSG& m) {
   HWND focus = GetFocus();
-  if (!focus || !IsChild(hwnd_, focus) || GetKeyState(VK_CONTROL) < 0) return false;
+  if (!focus || !IsChild(hwnd_, focus)) return false;
+  if (m.wParam != VK_RETURN && m.wParam != VK_TAB) {
+    const Control* c = Find(GetDlgCtrlID(focus) - kFirstChildId);
+    if (!c || c->Window != focus || c->Row->Kind != ControlKind::RadioButton) return false;
+    const int step = m.wParam == VK_DOWN || m.wParam == VK_RIGHT ? 1 : -1;
+    if (HWND next = ControlHandle(RadioStep(layout_, c->Row->Id, step))) {
+      SetFocus(next);
+      SendMessageW(next, BM_CLICK, 0, 0);
+    }
+    return true;
+  }
+  if (GetKeyState(VK_CONTROL) < 0) return false;
   wchar_t cls[16] = {};
   GetClassNameW(focus, cls, 16);
   const LONG_PTR style = GetWindowLongPtrW(focus, GWL_STYLE);
@@ -384,6 +434,7 @@ void Win32Form::Perform(const TFormAction& action) {
 }
 
 Win32Form::~Win32Form() {
+  if (accessible_) accessible_->Disconnect();
   if (hwnd_ && IsWindow(hwnd_)) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -454,6 +505,60 @@ void Win32Form::AutoSize(Control& c) {
   SelectObject(dc, old);
   c.Bounds.right = c.Bounds.left + r.right;
   c.Bounds.bottom = c.Bounds.top + r.bottom;
+}
+
+// Where a radio button must end for its whole caption to show beside its
+// circle: a font a little wider than the layout's (Wine's) would cut it;
+// it grows to the right, never past the window.
+int Win32Form::FitCaption(const Control& c) const {
+  static const HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, c.Font.Get());
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc, c.Text.c_str(), static_cast<int>(c.Text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  const int circle = ScaleTo(kRadioCircleAndGap, dpi_);
+  return std::min<LONG>(c.Bounds.left + circle + r.right, ScaleTo(layout_.ClientWidth, dpi_));
+}
+
+TAccessible Win32Form::AccessibleOf(const Control& c) const {
+  const auto text = [this](int id) {
+    for (const auto& o : controls_)
+      if (o->Row->Id == id) return platform::Narrow(o->Text);
+    return std::string();
+  };
+  const auto hint = [this](int id) {
+    for (const auto& o : controls_)
+      if (o->Row->Id == id) return platform::Narrow(o->Hint);
+    return std::string();
+  };
+  return ControlAccessible(layout_, *c.Row, text, hint);
+}
+
+// Panels are only the window's colour; the ornaments are left out.
+std::vector<AccessiblePart> Win32Form::AccessibleParts() const {
+  std::vector<AccessiblePart> parts;
+  for (const auto& c : controls_) {
+    if (c->Row->Kind == ControlKind::Panel) continue;
+    TAccessible info = AccessibleOf(*c);
+    if (info.Hidden) continue;
+    AccessiblePart p{std::move(info), c->Bounds, c->Visible, c->Enabled, c->Window};
+    if (c->Window) {
+      GetWindowRect(c->Window, &p.Bounds);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&p.Bounds), 2);
+    }
+    parts.push_back(std::move(p));
+  }
+  return parts;
+}
+
+int Win32Form::AccessibleIndex(int id) const {
+  int index = 0;
+  for (const auto& c : controls_) {
+    if (c->Row->Kind == ControlKind::Panel || AccessibleOf(*c).Hidden) continue;
+    if (c->Row->Id == id) return index;
+    ++index;
+  }
+  return -1;
 }
 
 void Win32Form::Invalidate(const Control& c) {
@@ -529,6 +634,8 @@ void Win32Form::SetText(int id, const std::string& text) {
   c->Text = MessageText(text);
   AutoSize(*c);
   Invalidate(*c);
+  // Told once something listens: it asked for the window's object.
+  if (accessible_) NotifyNameChange(hwnd_, AccessibleIndex(id), AccessibleOf(*c).Live);
 }
 
 void Win32Form::SetHint(int id, const std::string& hint) {
@@ -765,6 +872,28 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_HELP:
       return TRUE;  // F1 is taken from the key itself
+    case WM_GETOBJECT: {
+      if (!accessible_) {
+        accessible_ = std::make_shared<AccessibleSource>();
+        accessible_->Self = [this] {
+          wchar_t caption[256] = {};
+          GetWindowTextW(hwnd_, caption, 256);
+          return WindowAccessible(layout_, platform::Narrow(caption));
+        };
+        accessible_->Parts = [this] { return AccessibleParts(); };
+        accessible_->Press = [this](int index) {
+          for (const auto& c : controls_)
+            if (!c->Window && AccessibleIndex(c->Row->Id) == index)
+              PostMessageW(hwnd_, kPressMessage, static_cast<WPARAM>(c->Row->Id), 0);
+        };
+      }
+      if (LRESULT r = AnswerGetObject(hwnd_, wp, lp, accessible_)) return r;
+      break;
+    }
+    case kPressMessage:
+      // A painted button pressed by assistive technology, as by a click.
+      Perform(FormClick(layout_, static_cast<int>(wp)));
+      return 0;
     case WM_GETDPISCALEDSIZE: {
       // The exact size at the new DPI, so that WM_DPICHANGED suggests it.
       *reinterpret_cast<SIZE*>(lp) = WindowSizeFor(LOWORD(wp));
@@ -782,6 +911,23 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         SetBkColor(dc, ResolveColour(layout_.Background));
       }
       return reinterpret_cast<LRESULT>(background_.Get());
+    }
+    case WM_NOTIFY: {
+      auto& draw = *reinterpret_cast<NMCUSTOMDRAW*>(lp);
+      Control* c = Find(static_cast<int>(draw.hdr.idFrom) - kFirstChildId);
+      if (draw.hdr.code != NM_CUSTOMDRAW || !c || c->Row->Kind != ControlKind::RadioButton) break;
+      if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT | CDRF_SKIPPOSTPAINT;
+      if (draw.dwDrawStage != CDDS_POSTPAINT) return CDRF_DODEFAULT;
+      // A change of focus alone repaints no more than the focus: the frame
+      // goes with a whole repaint.
+      if (draw.uItemState & CDIS_FOCUS) {
+        DrawRadioFocus(c->Window, draw.hdc, ResolveColour(RowFont(layout_, *c->Row).Color));
+        c->FocusShown = true;
+      } else if (c->FocusShown) {
+        c->FocusShown = false;
+        InvalidateRect(c->Window, nullptr, TRUE);
+      }
+      return CDRF_DODEFAULT;
     }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/win32/Win32Accessible.h"
 #include "frontend/win32/Win32Dpi.h"
 #include "frontend/win32/Win32Pictures.h"
 #include "ui/FormRules.h"
@@ -98,6 +99,7 @@ class Win32Form : public IFormView {
     Picture Image;
     Picture Greyed;
     HWND Window = nullptr;  // the control's own window, if it has one
+    bool FocusShown = false;  // a radio button's focus frame is drawn
   };
 
   static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
@@ -114,6 +116,11 @@ class Win32Form : public IFormView {
   void Hover(Control* c);
   void ButtonChanged(Control& c);
   void AutoSize(Control& c);
+  // What assistive technology is told of each part, as it shows now.
+  TAccessible AccessibleOf(const Control& c) const;
+  std::vector<AccessiblePart> AccessibleParts() const;
+  int AccessibleIndex(int id) const;
+  int FitCaption(const Control& c) const;
   Control* Find(int id);
   void Invalidate(const Control& c);
   static bool HasTool(const Control& c);
@@ -134,6 +141,7 @@ class Win32Form : public IFormView {
   HWND firstFocus_ = nullptr;
   Control* hovered_ = nullptr;
   Control* pressed_ = nullptr;
+  std::shared_ptr<AccessibleSource> accessible_;  // made when first asked for
   bool modal_ = false;
   int modalResult_ = 0;
 };

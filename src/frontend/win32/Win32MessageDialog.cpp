@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "frontend/win32/Win32Accessible.h"
 #include "frontend/win32/Win32Form.h"
 #include "frontend/win32/Win32Style.h"
 #include "frontend/win32/Win32Util.h"
@@ -70,7 +71,9 @@ struct DialogState : IDialogHost {
   GdiObject<HBRUSH> Face;
   bool Done = false;
   int Result = mrCancel;
+  std::shared_ptr<AccessibleSource> Accessible;  // made when first asked for
   ~DialogState() override {
+    if (Accessible) Accessible->Disconnect();
     if (Icon) DestroyIcon(Icon);
   }
   void Close(int result) override {
@@ -137,6 +140,24 @@ UINT WrapFlags(HDC dc, const std::wstring& text, int width) {
   return BreakAnywhere(r.right, width) ? kMessageTextFlags | DT_EDITCONTROL : kMessageTextFlags;
 }
 
+RECT ToRect(const TRect& r) { return {r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}; }
+
+// The icon and the text it paints, then its buttons.
+std::vector<AccessiblePart> AccessibleParts(const DialogState& s) {
+  std::vector<AccessiblePart> parts;
+  if (TAccessible icon = DialogAccessible(s.Layout, TDialogPart::Icon); !icon.Hidden)
+    parts.push_back({std::move(icon), ToRect(s.Layout.IconBounds)});
+  parts.push_back({DialogAccessible(s.Layout, TDialogPart::Text), ToRect(s.Layout.TextBounds)});
+  for (std::size_t i = 0; i < s.Buttons.size(); ++i) {
+    AccessiblePart p{DialogAccessible(s.Layout, TDialogPart::Button, static_cast<int>(i))};
+    p.Window = s.Buttons[i];
+    GetWindowRect(p.Window, &p.Bounds);
+    MapWindowPoints(nullptr, s.Dialog, reinterpret_cast<POINT*>(&p.Bounds), 2);
+    parts.push_back(std::move(p));
+  }
+  return parts;
+}
+
 LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* s = reinterpret_cast<DialogState*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (!s) return DefWindowProcW(h, msg, wp, lp);
@@ -161,6 +182,14 @@ LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DRAWITEM:
       DrawStyledButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp), nullptr, 0, 0, s->Dpi);
       return TRUE;
+    case WM_GETOBJECT:
+      if (!s->Accessible) {
+        s->Accessible = std::make_shared<AccessibleSource>();
+        s->Accessible->Self = [s] { return DialogAccessible(s->Layout, TDialogPart::Window); };
+        s->Accessible->Parts = [s] { return AccessibleParts(*s); };
+      }
+      if (LRESULT r = AnswerGetObject(h, wp, lp, s->Accessible)) return r;
+      break;
     case WM_GETDPISCALEDSIZE:
       *reinterpret_cast<SIZE*>(lp) = FrameSize(s->LayoutFor(LOWORD(wp)), LOWORD(wp));
       return TRUE;
@@ -295,6 +324,10 @@ int RunMessageDialog(const DialogLayoutFor& layoutFor, HWND mainWindow) {
                         dlg, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
                         GetModuleHandleW(nullptr), nullptr);
     MarkDefaultButton(btn, isDefault);
+    // Owner-drawn, it is no push button to the system's object.
+    ExposeControl(btn, [&s, i] {
+      return DialogAccessible(s.Layout, TDialogPart::Button, static_cast<int>(i));
+    });
     s.Buttons.push_back(btn);
   }
   Arrange(dlg, s, WindowDpi(dlg), nullptr);

@@ -58,13 +58,25 @@ void DrawStyledButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int pictureWi
   FillRect(dc, &r, face);
   DeleteObject(face);
   HBRUSH fill = CreateSolidBrush(ToColorRef(pressed ? s->BtnBorder : s->BtnFace));
-  const bool strong = focused || isDefault;
-  HPEN pen = CreatePen(PS_SOLID, ScaleTo(strong ? 2 : 1, dpi),
-                       ToColorRef(strong ? s->WindowText : s->BtnBorder));
+  // The default button's dark frame says what Enter does when no other
+  // button has the focus; the focus is a ring of its own inside the frame,
+  // in the caption's colour, which stands out from the face as the caption does.
+  HPEN pen = CreatePen(PS_SOLID, ScaleTo(isDefault ? 2 : 1, dpi),
+                       ToColorRef(isDefault ? s->WindowText : s->BtnBorder));
   HGDIOBJ oldBrush = SelectObject(dc, fill);
   HGDIOBJ oldPen = SelectObject(dc, pen);
   const int inset = ScaleTo(1, dpi), corner = ScaleTo(6, dpi);
   RoundRect(dc, r.left + inset, r.top + inset, r.right - inset, r.bottom - inset, corner, corner);
+  if (focused) {
+    HPEN ring = CreatePen(PS_SOLID, ScaleTo(1, dpi), ToColorRef(s->BtnText));
+    SelectObject(dc, ring);
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    const int in = ScaleTo(4, dpi);
+    RoundRect(dc, r.left + in, r.top + in, r.right - in, r.bottom - in, corner - inset,
+              corner - inset);
+    SelectObject(dc, pen);
+    DeleteObject(ring);
+  }
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
   DeleteObject(pen);
