@@ -456,7 +456,7 @@ class QtFrontEndTest : public QObject {
     for (const TKeyForm& k : KeyForms()) {
       QtForm form(k.Layout());
       form.OnClick = [&form](int id) { form.EndModal(kClicked + id); };
-      QList<int> chain;
+      QList<int> chain, checked;
       QTimer::singleShot(0, &form, [&] {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         for (std::size_t i = 0; i <= k.TabChain.size(); ++i) {
@@ -467,12 +467,22 @@ class QtFrontEndTest : public QObject {
           chain << id;
           QTest::keyClick(w ? w : &form, Qt::Key_Tab);
         }
+        // Down to the group's end and one more, then Up as far back, as on Win32.
+        form.Control(k.TabChain.front())->setFocus();
+        for (std::size_t i = 0; !k.Down.empty() && i < 2 * k.Down.size() + 2; ++i) {
+          QTest::keyClick(QApplication::focusWidget(), i <= k.Down.size() ? Qt::Key_Down : Qt::Key_Up);
+          checked << form.CheckedRadio();
+        }
         form.EndModal(-2);
       });
       form.ShowModal();
       QList<int> expected(k.TabChain.begin(), k.TabChain.end());
       expected << k.TabChain.front();
       QCOMPARE(chain, expected);
+      QList<int> walk(k.Down.begin(), k.Down.end());
+      walk << QList<int>(k.Down.rbegin(), k.Down.rend());
+      if (!walk.empty()) walk << k.TabChain.front() << k.TabChain.front();
+      QCOMPARE(checked, walk);
 
       // Keys go to the focused control of the active window.
       const auto press = [&form](QWidget* focus, Qt::Key key) {
@@ -486,6 +496,7 @@ class QtFrontEndTest : public QObject {
       };
       for (auto [button, result] : k.EnterOn)
         QCOMPARE(press(form.Control(button), Qt::Key_Return), result);
+
       QCOMPARE(press(form.Control(k.TabChain.front()), Qt::Key_Escape), k.Escape);
     }
   }
