@@ -70,13 +70,13 @@ const char* RoleName(TAccRole role) {
   return kNames[static_cast<int>(role)];
 }
 
-std::string SpokenText(const std::string& caption) {
+std::string SpokenText(const std::string& text, bool mnemonic) {
   std::string out;
   bool blank = false;
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    char c = caption[i];
-    if (c == '&') {
-      if (i + 1 < caption.size() && caption[i + 1] == '&') ++i;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (mnemonic && c == '&') {
+      if (i + 1 < text.size() && text[i + 1] == '&') ++i;
       else continue;
     }
     if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
@@ -107,7 +107,8 @@ TAccessible ControlAccessible(const TFormLayout& layout, const TControlRow& row,
   // A memo's text is its value, read as a document; its name stays empty.
   if (row.Kind != ControlKind::Memo && row.Kind != ControlKind::Panel &&
       row.Kind != ControlKind::Picture && row.Kind != ControlKind::Animation)
-    a.Name = SpokenText(textOf(row.Id));
+    a.Name = SpokenText(textOf(row.Id), row.Kind == ControlKind::PushButton ||
+                                            row.Kind == ControlKind::RadioButton);
   a.Description = SpokenText(hint ? hint(row.Id) : row.Hint);
   if (!extra) return a;
   if (extra->NamedBy >= 0) {
@@ -142,7 +143,8 @@ TAccessible DialogAccessible(const dialogs::TMessageDialogLayout& layout, TDialo
     case TDialogPart::Button:
       if (button < 0 || button >= static_cast<int>(layout.Buttons.size())) return {};
       return {.Role = TAccRole::PushButton,
-              .Name = SpokenText(layout.Buttons[static_cast<std::size_t>(button)].Caption)};
+              .Name = SpokenText(layout.Buttons[static_cast<std::size_t>(button)].Caption,
+                                 true)};
   }
   return {};
 }

@@ -52,8 +52,9 @@ enum class TDialogPart : std::uint8_t { Window, Icon, Text, Button };
 TAccessible DialogAccessible(const dialogs::TMessageDialogLayout& layout, TDialogPart part,
                              int button = -1);
 
-// A caption as it is read: the mnemonic's '&' dropped ("&&" stays one '&'),
-// line breaks and runs of blanks made one blank.
-std::string SpokenText(const std::string& caption);
+// A text as it is read: line breaks and runs of blanks made one blank. A
+// button's caption (`mnemonic`) also loses its mnemonic's '&' ("&&" reads as
+// one '&'); labels, hints and messages show an '&' as it is.
+std::string SpokenText(const std::string& text, bool mnemonic = false);
 
 }  // namespace ui

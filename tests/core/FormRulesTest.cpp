@@ -195,14 +195,18 @@ TEST(Accessible, EveryWindowAsTheTableSays) {
   }
   // Names follow the texts the window shows now; an empty label leaves the hint.
   const TControlRow& install = *MainLayout().Find(SoftSetupRXSB);
-  const auto text = [](int id) { return id == SoftLabel ? std::string("Setup  &Now\r\nplease") : ""; };
+  const auto text = [](int id) { return id == SoftLabel ? std::string("Setup  Now\r\nplease") : ""; };
   const auto hint = [](int) { return std::string("hint"); };
   EXPECT_EQ(ControlAccessible(MainLayout(), install, text, hint),
             (TAccessible{.Role = TAccRole::PushButton, .Name = "Setup Now please",
                          .Description = "hint"}));
   EXPECT_EQ(ControlAccessible(MainLayout(), install, [](int) { return ""; }, hint).Name, "hint");
   EXPECT_TRUE(ControlAccessible(MainLayout(), *MainLayout().Find(StatusLabel)).Live);
-  EXPECT_EQ(SpokenText("A && B &x"), "A & B x");
+  EXPECT_EQ(SpokenText("A && B &x", true), "A & B x");
+  // A label draws its '&' as it is, and is read so.
+  const auto ampersand = [](int) { return std::string("R&D"); };
+  EXPECT_EQ(ControlAccessible(MainLayout(), *MainLayout().Find(Label2), ampersand).Name, "R&D");
+  EXPECT_EQ(ControlAccessible(MainLayout(), install, ampersand, hint).Name, "R&D");
 }
 
 TEST(Accessible, MessageDialogTellsItsTextAndKind) {
