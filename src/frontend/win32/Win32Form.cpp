@@ -441,51 +441,44 @@ Win32Form::~Win32Form() {
   }
 }
 
-Win32Form::Control* Win32Form::Find(int id) {
+Win32Form::Control* Win32Form::Find(int id) const {
   for (auto& c : controls_)
     if (c->Row->Id == id) return c.get();
   return nullptr;
 }
 
 RECT Win32Form::ControlRect(int id) const {
-  for (auto& c : controls_)
-    if (c->Row->Id == id) return c->Bounds;
-  return {};
+  const Control* c = Find(id);
+  return c ? c->Bounds : RECT{};
 }
 
 SIZE Win32Form::PictureSize(int id) const {
-  for (auto& c : controls_)
-    if (c->Row->Id == id) {
-      if (const Animation* a = Animation::From(c->Window))
-        return {a->Strip().Width / std::max(a->FrameCount(), 1), a->Strip().Height};
-      return {c->Image.Width, c->Image.Height};
-    }
-  return {0, 0};
+  const Control* c = Find(id);
+  if (!c) return {0, 0};
+  if (const Animation* a = Animation::From(c->Window))
+    return {a->Strip().Width / std::max(a->FrameCount(), 1), a->Strip().Height};
+  return {c->Image.Width, c->Image.Height};
 }
 
 HWND Win32Form::ControlHandle(int id) const {
-  for (auto& c : controls_)
-    if (c->Row->Id == id) return c->Window;
-  return nullptr;
+  const Control* c = Find(id);
+  return c ? c->Window : nullptr;
 }
 
 std::wstring Win32Form::ControlText(int id) const {
-  for (auto& c : controls_)
-    if (c->Row->Id == id) {
-      if (!c->Window) return c->Text;
-      const int n = GetWindowTextLengthW(c->Window);
-      std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-      text.resize(static_cast<size_t>(GetWindowTextW(c->Window, text.data(), n + 1)));
-      return text;
-    }
-  return {};
+  const Control* c = Find(id);
+  if (!c) return {};
+  if (!c->Window) return c->Text;
+  const int n = GetWindowTextLengthW(c->Window);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(c->Window, text.data(), n + 1)));
+  return text;
 }
 
 bool Win32Form::ControlVisible(int id) const {
-  for (auto& c : controls_)
-    if (c->Row->Id == id)
-      return c->Window ? (GetWindowLongW(c->Window, GWL_STYLE) & WS_VISIBLE) != 0 : c->Visible;
-  return false;
+  const Control* c = Find(id);
+  if (!c) return false;
+  return c->Window ? (GetWindowLongW(c->Window, GWL_STYLE) & WS_VISIBLE) != 0 : c->Visible;
 }
 
 void Win32Form::AutoSize(Control& c) {
@@ -522,26 +515,28 @@ int Win32Form::FitCaption(const Control& c) const {
 
 TAccessible Win32Form::AccessibleOf(const Control& c) const {
   const auto text = [this](int id) {
-    for (const auto& o : controls_)
-      if (o->Row->Id == id) return platform::Narrow(o->Text);
-    return std::string();
+    const Control* o = Find(id);
+    return o ? platform::Narrow(o->Text) : std::string();
   };
   const auto hint = [this](int id) {
-    for (const auto& o : controls_)
-      if (o->Row->Id == id) return platform::Narrow(o->Hint);
-    return std::string();
+    const Control* o = Find(id);
+    return o ? platform::Narrow(o->Hint) : std::string();
   };
   return ControlAccessible(layout_, *c.Row, text, hint);
 }
 
 // Panels are only the window's colour; the ornaments are left out.
+std::vector<const Win32Form::Control*> Win32Form::AccessibleControls() const {
+  std::vector<const Control*> told;
+  for (const auto& c : controls_)
+    if (c->Row->Kind != ControlKind::Panel && !AccessibleOf(*c).Hidden) told.push_back(c.get());
+  return told;
+}
+
 std::vector<AccessiblePart> Win32Form::AccessibleParts() const {
   std::vector<AccessiblePart> parts;
-  for (const auto& c : controls_) {
-    if (c->Row->Kind == ControlKind::Panel) continue;
-    TAccessible info = AccessibleOf(*c);
-    if (info.Hidden) continue;
-    AccessiblePart p{std::move(info), c->Bounds, c->Visible, c->Enabled, c->Window};
+  for (const Control* c : AccessibleControls()) {
+    AccessiblePart p{AccessibleOf(*c), c->Bounds, c->Visible, c->Enabled, c->Window};
     if (c->Window) {
       GetWindowRect(c->Window, &p.Bounds);
       MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&p.Bounds), 2);
@@ -552,12 +547,9 @@ std::vector<AccessiblePart> Win32Form::AccessibleParts() const {
 }
 
 int Win32Form::AccessibleIndex(int id) const {
-  int index = 0;
-  for (const auto& c : controls_) {
-    if (c->Row->Kind == ControlKind::Panel || AccessibleOf(*c).Hidden) continue;
-    if (c->Row->Id == id) return index;
-    ++index;
-  }
+  const std::vector<const Control*> told = AccessibleControls();
+  for (std::size_t i = 0; i < told.size(); ++i)
+    if (told[i]->Row->Id == id) return static_cast<int>(i);
   return -1;
 }
 
@@ -882,9 +874,9 @@ LRESULT Win32Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         };
         accessible_->Parts = [this] { return AccessibleParts(); };
         accessible_->Press = [this](int index) {
-          for (const auto& c : controls_)
-            if (!c->Window && AccessibleIndex(c->Row->Id) == index)
-              PostMessageW(hwnd_, kPressMessage, static_cast<WPARAM>(c->Row->Id), 0);
+          const std::vector<const Control*> told = AccessibleControls();
+          if (index >= 0 && index < static_cast<int>(told.size()) && !told[index]->Window)
+            PostMessageW(hwnd_, kPressMessage, static_cast<WPARAM>(told[index]->Row->Id), 0);
         };
       }
       if (LRESULT r = AnswerGetObject(hwnd_, wp, lp, accessible_)) return r;

@@ -118,10 +118,12 @@ class Win32Form : public IFormView {
   void AutoSize(Control& c);
   // What assistive technology is told of each part, as it shows now.
   TAccessible AccessibleOf(const Control& c) const;
+  // The controls told, in the order of their parts.
+  std::vector<const Control*> AccessibleControls() const;
   std::vector<AccessiblePart> AccessibleParts() const;
   int AccessibleIndex(int id) const;
   int FitCaption(const Control& c) const;
-  Control* Find(int id);
+  Control* Find(int id) const;
   void Invalidate(const Control& c);
   static bool HasTool(const Control& c);
   void CreateTooltip();
