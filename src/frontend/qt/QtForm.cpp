@@ -195,9 +195,9 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
       connect(button, &QAbstractButton::clicked, this,
               [this, id = row.Id] { Perform(FormClick(layout_, id)); });
     w->setObjectName(QString::fromUtf8(row.Name));
-    if (*row.Hint) SetHintText(w, FromText(row.Hint));
     w->setVisible(row.Visible);
     controls_[row.Id] = w;
+    if (*row.Hint) SetHintText(row.Id, row.Hint);
   }
   const std::vector<int> chain = TabChain(layout);
   for (std::size_t i = 1; i < chain.size(); ++i)
@@ -292,8 +292,7 @@ void QtForm::SetHint(int control, const std::string& hint) {
   if (!w) return;
   const bool told = QAccessible::isActive();
   const std::string before = told ? Accessible(control).Description : std::string();
-  hints_[control] = hint;
-  SetHintText(w, FromText(hint));
+  SetHintText(control, hint);
   if (told && Accessible(control).Description != before) TellDescriptionChanged(w);
 }
 
@@ -322,9 +321,8 @@ TAccessible QtForm::Accessible(int control) const {
   return ControlAccessible(
       layout_, *row, [this](int id) { return CurrentText(id); },
       [this](int id) {
-        if (auto it = hints_.find(id); it != hints_.end()) return it->second;
-        const TControlRow* r = layout_.Find(id);
-        return std::string(r ? r->Hint : "");
+        const auto it = hints_.find(id);
+        return it != hints_.end() ? it->second : std::string();
       });
 }
 
@@ -337,18 +335,21 @@ std::vector<TAccessible> QtForm::AccessibleControls() const {
 // A hint becomes its tooltip when first asked for: breaking its lines
 // measures them in the tooltip's font, which nothing else in the window
 // uses, and loading that font would hold up the first frame.
-void QtForm::SetHintText(QWidget* w, const QString& hint) {
+void QtForm::SetHintText(int control, const std::string& hint) {
+  QWidget* w = Control(control);
+  hints_[control] = hint;
   w->setToolTip(QString());
-  if (!pendingTips_.count(w)) w->installEventFilter(this);
-  pendingTips_[w] = hint;
+  w->installEventFilter(this);  // once: installing it again only moves it first
 }
 
 bool QtForm::eventFilter(QObject* watched, QEvent* e) {
-  if (e->type() == QEvent::ToolTip)
-    if (const auto it = pendingTips_.find(static_cast<QWidget*>(watched)); it != pendingTips_.end()) {
-      if (!it->second.isEmpty()) it->first->setToolTip(TooltipMarkup(it->second));
-      it->second.clear();  // made once; setToolTip keeps it
-    }
+  if (e->type() == QEvent::ToolTip && watched->isWidgetType()) {
+    auto* w = static_cast<QWidget*>(watched);
+    // Made once; setToolTip keeps it until the hint changes.
+    if (const auto it = hints_.find(IdOf(w)); w->toolTip().isEmpty() && it != hints_.end() &&
+                                              !it->second.empty())
+      w->setToolTip(TooltipMarkup(FromText(it->second)));
+  }
   return QWidget::eventFilter(watched, e);
 }
 

@@ -74,16 +74,15 @@ class QtForm : public QWidget, public IFormView {
 
  private:
   void Perform(const TFormAction& action);
-  void SetHintText(QWidget* w, const QString& hint);
+  // The hint kept, its tooltip made when first asked for.
+  void SetHintText(int control, const std::string& hint);
   std::string CurrentText(int control) const;
   std::vector<TAccessible> AccessibleControls() const;
 
   const TFormLayout& layout_;
   QWidget* client_;
   std::map<int, QWidget*> controls_;
-  // Hints whose tooltip is not made yet (empty once it is).
-  std::map<QWidget*, QString> pendingTips_;
-  std::map<int, std::string> hints_;  // those changed since the window was made
+  std::map<int, std::string> hints_;  // each control's hint as it is now
   bool placed_ = false;
   QWidget* first_focus_ = nullptr;
   QEventLoop* loop_ = nullptr;
