@@ -3,9 +3,11 @@
 // of its first top-level window, prints the seconds since the start, waits a
 // second and prints the program's VmHWM in KiB, then ends it. The window must
 // name the started process in _NET_WM_PID (Qt and Wine set it): so the
-// memory read is that of the process that shows the window.
+// memory read is that of the process that shows the window. With
+// --time-only it prints the seconds alone and ends the program at once, so
+// that many start-ups can be timed in the time a few peaks take.
 //
-//   mapwait [--timeout SECONDS] -- PROGRAM [ARGS...]
+//   mapwait [--timeout SECONDS] [--time-only] -- PROGRAM [ARGS...]
 //
 // The program's output goes to /dev/null; exit status 1 when no window came.
 
@@ -80,14 +82,19 @@ void End(pid_t pid, bool reaped) {
 
 int main(int argc, char** argv) {
   double timeout = 60;
+  bool timeOnly = false;
   int first = 1;
   if (first + 1 < argc && std::strcmp(argv[first], "--timeout") == 0) {
     timeout = std::atof(argv[first + 1]);
     first += 2;
   }
+  if (first < argc && std::strcmp(argv[first], "--time-only") == 0) {
+    timeOnly = true;
+    ++first;
+  }
   if (first < argc && std::strcmp(argv[first], "--") == 0) ++first;
   if (first >= argc) {
-    std::fprintf(stderr, "usage: mapwait [--timeout SECONDS] -- PROGRAM [ARGS...]\n");
+    std::fprintf(stderr, "usage: mapwait [--timeout SECONDS] [--time-only] -- PROGRAM [ARGS...]\n");
     return 2;
   }
 
@@ -168,6 +175,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (timeOnly) {
+    End(pid, false);
+    XCloseDisplay(display);
+    if (stopped) return 1;
+    std::printf("%.4f\n", mapped - start);
+    return 0;
+  }
   // The peak a second after the window is up (sleep ends early on a signal).
   sleep(1);
   const long peak = stopped ? -1 : PeakKiB(pid);

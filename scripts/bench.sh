@@ -10,7 +10,9 @@
 # Parts: linux (start-up and peak memory of the Qt menu), windows (the same
 # for skdsetup.exe under Wine), copy, probe, cpu (the menu watching an
 # installer). Environment:
-#   SKD_BENCH_N        runs of each side of a pair (default 15)
+#   SKD_BENCH_N        runs of each side of a pair (default 15); start-up
+#                      takes three times as many, without the second each
+#                      memory run waits (its median moves with the machine)
 #   SKD_BENCH_QUICK=1  as --quick: 3 runs, the small copy only, a 5-second
 #                      installer
 #   SKD_BENCH_CPU_N    installer runs watched (default 3, quick 1)
@@ -140,24 +142,36 @@ ratio() { calc '%.2fx' "$1 / $2"; }
 
 # start_pair <name> <goal> <loader> <ours> <reference> <env...>: both
 # programs under mapwait, alternately; <loader> ("" for none) runs them.
+# Start-up is timed on 3n short runs (the program ended at its map), peak
+# memory read on n runs a second after the map.
 start_pair() {
   local name=$1 goal=$2 loader=$3 ours=$4 ref=$5 i t m side
   shift 5
   local -a env=("$@") ours_t=() ours_m=() ref_t=() ref_m=() run_it
-  one() {  # one <program>: "seconds KiB"
-    run_it=(env "${env[@]}" "$bin/mapwait" --)
+  one() {  # one <mapwait option...> -- <program>: "seconds [KiB]"
+    local -a opts=()
+    while [[ $1 != -- ]]; do opts+=("$1"); shift; done
+    shift
+    run_it=(env "${env[@]}" "$bin/mapwait" "${opts[@]}" --)
     [[ -n $loader ]] && run_it+=("$loader")
     "${run_it[@]}" "$1" || die "$(basename "$1") showed no window"
   }
   # One run of each first: caches filled, Wine's session warm.
-  one "$ours" >/dev/null
-  one "$ref" >/dev/null
-  for i in $(seq "$n"); do
-    say "$name start-up $i/$n"
+  one -- "$ours" >/dev/null
+  one -- "$ref" >/dev/null
+  for i in $(seq $((3 * n))); do
+    ((i % 5 == 1)) && say "$name start-up $i/$((3 * n))"
     for side in ours ref; do
-      out=$(one "${!side}") || exit 1
+      t=$(one --time-only -- "${!side}") || exit 1
+      if [[ $side == ours ]]; then ours_t+=("$t"); else ref_t+=("$t"); fi
+    done
+  done
+  for i in $(seq "$n"); do
+    say "$name peak memory $i/$n"
+    for side in ours ref; do
+      out=$(one -- "${!side}") || exit 1
       read -r t m <<<"$out"
-      if [[ $side == ours ]]; then ours_t+=("$t") ours_m+=("$m"); else ref_t+=("$t") ref_m+=("$m"); fi
+      if [[ $side == ours ]]; then ours_m+=("$m"); else ref_m+=("$m"); fi
     done
   done
   local ot rt om rm
@@ -341,7 +355,7 @@ fi
 cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)
 echo
 echo "Machine: $(nproc) cores, ${cpu_model:-unknown CPU}, Debian $(cat /etc/debian_version 2>/dev/null || echo '?')." \
-  "Medians of $n runs each$( ((quick)) && echo ' (quick mode)')."
+  "Medians of $n runs each ($((3 * n)) for start-up)$( ((quick)) && echo ' (quick mode)')."
 echo
 echo "| Figure | Ours | Reference | Ratio | Goal |"
 echo "| --- | --- | --- | --- | --- |"

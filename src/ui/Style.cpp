@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/ProfileParser.h"
+#include "platform/TextDecode.h"
 
 namespace ui {
 
@@ -27,7 +28,9 @@ std::optional<std::uint32_t> ParseColour(const std::string& v) {
 
 std::optional<TStyle> ParseStyle(std::string_view text) {
   TStyle s;
-  s.Name = platform::LookupProfileValue(text, "Style", "Name");
+  // Decoded once for its fourteen values: it is read before the first window.
+  const platform::ProfileIndex index(platform::DecodeProfileText(text));
+  s.Name = index.Lookup("Style", "Name");
   if (s.Name.empty()) return std::nullopt;
   const std::pair<const char*, std::uint32_t*> colours[] = {
       {"Window", &s.Window},       {"WindowText", &s.WindowText},
@@ -39,7 +42,7 @@ std::optional<TStyle> ParseStyle(std::string_view text) {
       {"Disabled", &s.Disabled},
   };
   for (auto [key, field] : colours) {
-    auto c = ParseColour(platform::LookupProfileValue(text, "Colors", key));
+    auto c = ParseColour(index.Lookup("Colors", key));
     if (!c) return std::nullopt;
     *field = *c;
   }

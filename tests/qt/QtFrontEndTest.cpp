@@ -206,6 +206,16 @@ class QtFrontEndTest : public QObject {
     Menu m(dialogs_);
     QCOMPARE(m.Label(DateLabel)->text(), QString());
     QCOMPARE(TipText(m.window.Control(SoftSetupRXSB)), QStringLiteral("Выполнить установку"));
+
+    // A label draws every character of its text; only one its own font
+    // lacks (this bold A) brings in the fallback fonts.
+    for (const auto& [text, fallback] : {std::pair{"Система СКУД 4.2", false}, {"Система 𝐀", true}}) {
+      m.window.SetText(StatusLabel, text);
+      const QFont font = m.Label(StatusLabel)->font();
+      for (const char32_t c : QString::fromUtf8(text).toUcs4())
+        QVERIFY(QFontMetrics(font).inFontUcs4(c));
+      QCOMPARE(!(font.styleStrategy() & QFont::NoFontMerging), fallback);
+    }
   }
 
   // Nothing from setup.ini is read as markup: not in the labels, the

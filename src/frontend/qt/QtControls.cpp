@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
-#include <QFile>
+#include <QResource>
 #include <QIconEngine>
 #include <QImage>
 #include <QPainter>
@@ -24,11 +24,15 @@ namespace {
 // reader, not told the format, would first load every image plugin it has
 // (and libjpeg) to ask each whether the file is theirs.
 QImage Decoded(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray bytes = file.readAll();
+  const QResource resource(path);
+  // Stored uncompressed (see the build), so read where it lies.
+  const QByteArray bytes = resource.compressionAlgorithm() == QResource::NoCompression
+                               ? QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                                         resource.size())
+                               : resource.uncompressedData();
   DecodedPicture picture;
-  if (!DecodePicture(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+  if (bytes.isEmpty() ||
+      !DecodePicture(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                      static_cast<std::size_t>(bytes.size()), picture))
     return {};
   QImage image(picture.Width, picture.Height, QImage::Format_ARGB32);

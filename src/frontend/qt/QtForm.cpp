@@ -57,6 +57,20 @@ QFont ToQFont(const TFontSpec& spec) {
   return font;
 }
 
+QFont LabelFont(const TFontSpec& spec, const QString& text) {
+  // Fallback fonts are found by two sorts of every font fontconfig knows,
+  // before the first frame; a text its own font draws whole needs none.
+  QFont font = ToQFont(spec);
+  font.setStyleStrategy(QFont::NoFontMerging);
+  const QFontMetrics metrics(font);
+  for (const char32_t c : text.toUcs4())
+    if (QChar::isPrint(c) && !metrics.inFontUcs4(c)) {
+      font.setStyleStrategy(QFont::PreferDefault);
+      break;
+    }
+  return font;
+}
+
 QString TooltipText(const QString& text) {
   // Tooltips show plain text on one line per line: a long hint would run
   // off the screen, so its lines are broken here.
@@ -124,9 +138,10 @@ QtForm::QtForm(const TFormLayout& layout, QWidget* parent)
     QWidget* const parent = row.Parent >= 0 ? Control(row.Parent) : client_;
     switch (row.Kind) {
       case ControlKind::Label: {
-        auto* label = new QLabel(FromText(row.Text), parent);
+        const QString text = FromText(row.Text);
+        auto* label = new QLabel(text, parent);
         label->setTextFormat(Qt::PlainText);
-        label->setFont(ToQFont(RowFont(layout, row)));
+        label->setFont(LabelFont(RowFont(layout, row), text));
         QPalette lp = label->palette();
         lp.setColor(QPalette::WindowText, ResolveColour(RowFont(layout, row).Color));
         lp.setColor(QPalette::Window, background);
@@ -274,7 +289,10 @@ void QtForm::SetText(int control, const std::string& text) {
   if (!label) return;
   const bool told = QAccessible::isActive();
   const std::vector<TAccessible> before = told ? AccessibleControls() : std::vector<TAccessible>{};
-  label->setText(FromText(text));  // the label itself tells its new name
+  const QString shown = FromText(text);
+  if (const TControlRow* row = layout_.Find(control))
+    label->setFont(LabelFont(RowFont(layout_, *row), shown));
+  label->setText(shown);  // the label itself tells its new name
   label->adjustSize();  // labels size themselves to their text
   if (!told) return;
   // Others named or described by its text: a picture button by its label.

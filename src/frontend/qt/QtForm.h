@@ -21,6 +21,9 @@ namespace ui::qt {
 // "\r\n" and "\r" become Qt's line feed.
 QString FromText(const std::string& text);
 QFont ToQFont(const TFontSpec& spec);
+// A label's font for `text`: without fallback fonts when its own font has
+// every character of the text.
+QFont LabelFont(const TFontSpec& spec, const QString& text);
 // A hint as a tooltip shows it: lines wider than kTooltipWidth broken.
 QString TooltipText(const QString& text);
 // What setToolTip is given for a hint: its broken lines as escaped text, so

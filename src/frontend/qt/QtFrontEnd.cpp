@@ -10,8 +10,12 @@
 #include "ui/Application.h"
 #include "ui/_Consts.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace ui::qt {
@@ -47,13 +51,33 @@ void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         {type, context.file, context.line, context.function, context.category, text});
 }
 
+// fontconfig reads its configuration and font caches when the first font
+// is asked for: about as long as making the application object, which loads
+// the platform plugin and talks to the display. So a thread of its own reads
+// them meanwhile.
+// Only a warm-up: fontconfig's own start is safe against a second caller.
+// Found among the libraries already loaded; without it Qt starts it itself.
+std::jthread StartFontConfig() {
+  using Init = int (*)();
+  auto* init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"));
+  if (!init) return {};
+  try {
+    return std::jthread(init);
+  } catch (const std::system_error&) {
+    return {};  // no thread to be had: Qt loads it when it needs it
+  }
+}
+
 }  // namespace
 
 void QtFrontEnd::InitApplication() {
+  std::jthread fontConfig = StartFontConfig();
   std::vector<HeldMessage> held;
   g_heldMessages = &held;
   const QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
   app_ = std::make_unique<QApplication>(argc_, argv_);
+  // Nothing asks for a font before this.
+  if (fontConfig.joinable()) fontConfig.join();
   qInstallMessageHandler(previous);
   g_heldMessages = nullptr;
   for (const HeldMessage& m : held)

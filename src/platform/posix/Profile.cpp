@@ -83,6 +83,14 @@ bool ReadRegularFile(const std::string& path, std::string& out,
                      std::shared_ptr<const ProfileIndex>& cached, struct stat& st) {
   // Checked before opening too, so that a device is never even opened.
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // The file decoded last, unchanged: not opened again for each value.
+  {
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    if (g_cache.Text && g_cache.Identity == IdentityOf(st)) {
+      cached = g_cache.Text;
+      return true;
+    }
+  }
 
   int raw;
   do {
@@ -99,13 +107,6 @@ bool ReadRegularFile(const std::string& path, std::string& out,
 
   const auto size = static_cast<std::size_t>(st.st_size);
   if (size > kMaxFileBytes) return false;
-  {
-    std::lock_guard<std::mutex> lock(g_cacheMutex);
-    if (g_cache.Text && g_cache.Identity == IdentityOf(st)) {
-      cached = g_cache.Text;
-      return true;
-    }
-  }
   // One byte over the size so that an unchanged file ends in one read + EOF.
   out.resize(size + 1);
   std::size_t used = 0;
