@@ -572,9 +572,10 @@ class Checker {
     // same, so that one run tells every mistake.
     const bool usable = inif::LoadSetupRec(ini::kPrg, prg);
     if (!usable) {
-      const char* missing = !SectionLine(ini::kPrg)                   ? "нет раздела [PRG]"
-                            : inif::ReadSetupValue(ini::kPrg, ini::kName).empty() ? "в [PRG] пуст ключ «Name»"
-                                                                  : "в [PRG] пуст ключ «Location»";
+      const char* missing = !SectionLine(ini::kPrg) ? "нет раздела [PRG]"
+                            : inif::ReadSetupValue(ini::kPrg, ini::kName).empty()
+                                ? "в [PRG] пуст ключ «Name»"
+                                : "в [PRG] пуст ключ «Location»";
       Add(Severity::Error, SectionLine(ini::kPrg), "prg",
           std::string("Меню не откроется: ") + missing +
               ", и оно сообщит, что не может загрузить информацию для инсталляции.");
@@ -599,7 +600,7 @@ class Checker {
         Installer(section, ini::kLocation, Severity::Warning);
       else if (name || location)
         Add(Severity::Warning, SectionLine(section), "half-filled",
-            std::string("В [") + section + "] задан только «" + (name ? "Name" : "Location") +
+            std::string("В [") + section + "] задан только «" + (name ? ini::kName : ini::kLocation) +
                 "»: меню считает, что раздела нет.");
     }
     Manuals();

@@ -18,9 +18,9 @@ constexpr wchar_t kFormClass[] = L"SkdForm";
 constexpr int kFirstChildId = 200;
 // Posted: a client's call must not run the click's modal windows inside it.
 constexpr UINT kPressMessage = WM_APP + 40;
-// A radio button's circle, the gap to its caption and the focus frame's
-// margin, at 96 dpi.
-constexpr int kRadioCircleAndGap = 20;
+// A radio button's circle, and with the gap to its caption and the focus
+// frame's margin, where its caption ends, at 96 dpi.
+constexpr int kRadioCircle = 13, kRadioCircleAndGap = 20;
 TCursor g_cursor = TCursor::crDefault;
 
 void RegisterFormClass(WNDPROC formProc) {
@@ -76,7 +76,8 @@ void DrawRadioFocus(HWND radio, HDC dc, COLORREF colour) {
   HPEN pen = CreatePen(PS_SOLID, ScaleTo(1, dpi), colour);
   HGDIOBJ oldPen = SelectObject(dc, pen);
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, ScaleTo(14, dpi), 0, std::min<LONG>(client.right, ScaleTo(19, dpi) + measure.right),
+  Rectangle(dc, ScaleTo(kRadioCircle + 1, dpi), 0,
+            std::min<LONG>(client.right, ScaleTo(kRadioCircleAndGap - 1, dpi) + measure.right),
             client.bottom);
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
