@@ -18,7 +18,6 @@
 #include <QToolTip>
 #include <QtTest>
 
-#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,6 +37,7 @@
 #include "ui/F_SelSrv.h"
 #include "ui/F_Ver.h"
 #include "../AllLayouts.h"
+#include "../Contrast.h"
 #include "../KeyboardForms.h"
 
 using namespace ui;
@@ -311,13 +311,6 @@ class QtFrontEndTest : public QObject {
     });
     QVERIFY(!m.window.close());
     QVERIFY(!no.isEmpty());
-    const auto luminance = [](QRgb c) {
-      const auto lin = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-      };
-      return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
-    };
     int changed = 0;
     double weakest = 21;
     for (int y = no.top(); y <= no.bottom(); ++y)
@@ -325,8 +318,7 @@ class QtFrontEndTest : public QObject {
         const QRgb was = before.pixel(x, y), is = after.pixel(x, y);
         if (was == is) continue;
         ++changed;
-        const double a = luminance(was), b = luminance(is);
-        weakest = std::min(weakest, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+        weakest = std::min(weakest, Contrast(was & 0xFFFFFF, is & 0xFFFFFF));
       }
     QVERIFY2(changed >= no.width(), qPrintable(QString::number(changed)));
     QVERIFY2(weakest >= 3, qPrintable(QString::number(weakest)));

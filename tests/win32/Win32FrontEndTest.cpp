@@ -29,6 +29,7 @@
 #include "ui/F_Ver.h"
 #include "ui/Main.h"
 #include "../AllLayouts.h"
+#include "../Contrast.h"
 #include "../KeyboardForms.h"
 #include "../wine/MsaaTree.h"
 
@@ -290,22 +291,13 @@ std::vector<std::uint32_t> Grab(HWND child) {
   return out;
 }
 
-double Luminance(std::uint32_t rgb) {
-  const auto lin = [](int c) {
-    const double v = c / 255.0;
-    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * lin(rgb >> 16 & 0xFF) + 0.7152 * lin(rgb >> 8 & 0xFF) + 0.0722 * lin(rgb & 0xFF);
-}
-
 // The least contrast between the pixels that differ in two pictures of
 // one window; 0 when none differ.
 double LeastContrast(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
   double least = 0;
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
     if (a[i] != b[i]) {
-      const double la = Luminance(a[i]), lb = Luminance(b[i]);
-      const double c = (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+      const double c = Contrast(a[i], b[i]);
       least = least == 0 ? c : std::min(least, c);
     }
   return least;
