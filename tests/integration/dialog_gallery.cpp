@@ -6,10 +6,11 @@
 //   dialog_gallery --740                       shows the no-rights window
 //   dialog_gallery --form NAME                 shows a form of its own and
 //                                              prints its result and checked radio
-//   dialog_gallery --info                      shows the progress window for
-//                                              four seconds; after the first
-//                                              its animation stops, so that a
-//                                              screenshot can settle
+//   dialog_gallery --info DONE                 shows the progress window
+//                                              until the file DONE is there
+//                                              (a minute at most); after a
+//                                              second its animation stops, so
+//                                              that a screenshot can settle
 //
 // The second form reads back what a dialog's Ctrl+C copied; the test machines
 // have no clipboard tool of their own.
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 #include <QString>
 
@@ -69,13 +71,14 @@ int main(int argc, char** argv) {
     ui::qt::QtDialogs shown;
     return shown.RunAbout740Form() ? 0 : 1;
   }
-  if (argc == 2 && std::string(argv[1]) == "--info") {
+  if (argc == 3 && std::string(argv[1]) == "--info") {
     if (!ui::qt::ApplyStyle(QStringLiteral("Amethyst Kamri"))) return 3;
     ui::qt::InstallInfoEnvironment();
     ui::ShowInfo("DIZ_JSC.GDB");
     QElapsedTimer shown;
     shown.start();
-    while (shown.elapsed() < 4000) {
+    // Up until the test has its picture: a busy machine takes its time.
+    while (!QFileInfo::exists(QString::fromLocal8Bit(argv[2])) && shown.elapsed() < 60000) {
       // Held on a frame with the sheet in the air.
       auto* form = dynamic_cast<ui::qt::QtInfoForm*>(ui::InfoForm.get());
       if (form && shown.elapsed() >= 1000 && form->Animation()->Frame() == 6)

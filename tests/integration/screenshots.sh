@@ -84,10 +84,11 @@ assert_exit "$pid" 0
 grep -qx '2 4' "$out" || fail "selection ended with: $(cat "$out")"
 
 log "progress window: up while the copy runs, then gone"
-start_prog "$GALLERY" --info
+start_prog "$GALLERY" --info "$IT_TMP/info.done"
 pid=$LAST_PID
 win=$(wait_window 'Установка библиотек ...' "$WAIT" "$pid")
 shot "$win" info
+touch "$IT_TMP/info.done"
 assert_exit "$pid" 0
 
 log "version dialog: Escape answers No"
