@@ -115,9 +115,11 @@ chmod 700 "$run/runtime"
 export XDG_RUNTIME_DIR=$run/runtime
 
 # A private X server, no window manager: the first map is the program's own.
+# Between two runs it has no client at all; without -noreset it would reset
+# then, and a run starting meanwhile could not open the display.
 if wants linux || wants windows || wants cpu; then
   displayfile=$run/display
-  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp 7>"$displayfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp -noreset 7>"$displayfile" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do
     [[ -s $displayfile ]] && break
