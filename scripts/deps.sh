@@ -34,37 +34,86 @@ for p in "${missing[@]}"; do
     dpkg --add-architecture "$arch"
   fi
 done
-# A mirror in the middle of a sync serves an index that does not match its
-# Release file; apt then goes on without it, and what it held cannot be
-# installed. Such an update gets two more tries.
-for try in 1 2 3; do
-  update=$(apt-get update -qq 2>&1) || true
-  grep -q 'Failed to fetch' <<<"$update" || break
-  ((try < 3)) && { echo "deps.sh: an index of the package archive failed; trying again" >&2; sleep 20; }
-done
-[[ -n $update ]] && echo "$update" >&2
+
 # The tests run a private Firebird instance of their own; the machine's
 # server must not be started by the package's install scripts. A policy file
 # that is already there is left exactly as it is.
 guard=
+apt_log=${TMPDIR:-/tmp}/skd-apt.$$.log
 if [[ ! -e $policy ]]; then
   guard=$policy
-  trap 'rm -f "$guard"' EXIT
   printf '#!/bin/sh\nexit 101\n' >"$guard"
   chmod 755 "$guard"
 fi
-if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
-  >"${TMPDIR:-/tmp}/skd-apt.$$.log" 2>&1; then
-  cat "${TMPDIR:-/tmp}/skd-apt.$$.log" >&2
-  rm -f "${TMPDIR:-/tmp}/skd-apt.$$.log"
-  echo "deps.sh: apt-get could not install: ${missing[*]}" >&2
-  grep -q 'Failed to fetch' <<<"$update" &&
-    echo "deps.sh: an index of the package archive did not download (see above); try again once the mirror has synced" >&2
-  exit 1
+trap 'rm -f "$apt_log" ${guard:+"$guard"}' EXIT
+
+update() { update=$(apt-get update -qq 2>&1) || true; }
+install() {  # apt-get install with the missing packages and any options given
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" \
+    "${missing[@]}" >"$apt_log" 2>&1
+}
+fetch_failed() { grep -q 'Failed to fetch' <<<"$update"; }
+
+update
+install && exit 0
+# A mirror in the middle of a sync serves an index that does not match its
+# Release file; apt then goes on without it, and what it held cannot be
+# installed. Such an update gets two more tries.
+for try in 1 2; do
+  fetch_failed || break
+  echo "deps.sh: an index of the package archive failed; trying again" >&2
+  sleep 20
+  update
+  install && exit 0
+done
+[[ -n $update ]] && echo "$update" >&2
+
+# Still failing with the index of a foreign architecture missing from one
+# suite (the security suite, say): apt knows that architecture's packages only
+# from the others, while the machine's own libraries may come from the missing
+# suite. A Multi-Arch: same library must have one version on both, so resolve
+# against the main suite, which both architectures have, and move a library
+# installed in a version the foreign architecture lacks to one they share.
+failed=$(sed -nE 's#.*Failed to fetch [^ ]*/dists/(.+)/[^/ ]+/binary-([a-z0-9]+)/.*#\1 \2#p' <<<"$update" |
+  awk -v n="$native" '$2 != n' | sort -u | head -1)
+if [[ -n $failed ]]; then
+  read -r suite farch <<<"$failed"
+  main=${suite%%[-/]*}
+  if [[ $main != "$suite" ]]; then
+    needed=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+      --no-breaks --no-replaces --no-enhances "${missing[@]}" 2>/dev/null |
+      sed -n "s/^<\{0,1\}\([^ <>]*\):$farch>\{0,1\}\$/\1/p" | sort -u)
+    pins=() moved=() stuck=()
+    while read -r name version; do
+      grep -qx -- "$name" <<<"$needed" || continue
+      foreign=$(apt-cache madison "$name:$farch" | awk -F' *[|] *' '{print $2}')
+      grep -qxF -- "$version" <<<"$foreign" && continue
+      shared=
+      for v in $(apt-cache madison "$name" | awk -F' *[|] *' '{print $2}'); do
+        grep -qxF -- "$v" <<<"$foreign" || continue
+        [[ -z $shared ]] || dpkg --compare-versions "$v" gt "$shared" && shared=$v
+      done
+      if [[ -z $shared ]]; then
+        stuck+=("$name $version")
+      else
+        pins+=("$name=$shared" "$name:$farch=$shared")
+        moved+=("$name $version -> $shared")
+      fi
+    done < <(dpkg-query -W -f='${Package} ${Architecture} ${Multi-Arch} ${Version} ${db:Status-Abbrev}\n' |
+      awk -v n="$native" '$2 == n && $3 == "same" && $5 ~ /^ii/ {print $1, $4}')
+    if ((${#stuck[@]})); then
+      echo "deps.sh: no version that both $native and $farch have of: ${stuck[*]}" >&2
+    else
+      line="deps.sh: the $farch index of $suite did not download; installing from $main, which both architectures have"
+      ((${#moved[@]})) && line+="; moved to the version both have: $(IFS=,; echo "${moved[*]}" | sed 's/,/, /g')"
+      echo "$line"
+      install -t "$main" --allow-downgrades "${pins[@]}" && exit 0
+    fi
+  fi
 fi
-rm -f "${TMPDIR:-/tmp}/skd-apt.$$.log"
-if [[ -n $guard ]]; then
-  rm -f "$guard"
+cat "$apt_log" >&2
+echo "deps.sh: apt-get could not install: ${missing[*]}" >&2
+if fetch_failed; then
+  echo "deps.sh: an index of the package archive did not download (see above) and no consistent set could be installed without it; try again once the mirror has synced" >&2
 fi
-trap - EXIT
-exit 0
+exit 1
