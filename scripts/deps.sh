@@ -73,7 +73,8 @@ done
 # from the others, while the machine's own libraries may come from the missing
 # suite. A Multi-Arch: same library must have one version on both, so resolve
 # against the main suite, which both architectures have, and move a library
-# installed in a version the foreign architecture lacks to one they share.
+# installed in a version the foreign architecture lacks down to one they
+# share.
 failed=$(sed -nE 's#.*Failed to fetch [^ ]*/dists/(.+)/[^/ ]+/binary-([a-z0-9]+)/.*#\1 \2#p' <<<"$update" |
   awk -v n="$native" '$2 != n' | sort -u | head -1)
 if [[ -n $failed ]]; then
@@ -83,29 +84,50 @@ if [[ -n $failed ]]; then
     needed=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
       --no-breaks --no-replaces --no-enhances "${missing[@]}" 2>/dev/null |
       sed -n "s/^<\{0,1\}\([^ <>]*\):$farch>\{0,1\}\$/\1/p" | sort -u)
-    pins=() moved=() stuck=()
+    declare -A need=() have=() native_versions=() foreign_versions=()
+    names=()
+    for name in $needed; do need[$name]=1; done
     while read -r name version; do
-      grep -qx -- "$name" <<<"$needed" || continue
-      foreign=$(apt-cache madison "$name:$farch" | awk -F' *[|] *' '{print $2}')
-      grep -qxF -- "$version" <<<"$foreign" && continue
+      [[ -n ${need[$name]:-} ]] && have[$name]=$version
+    done < <(dpkg-query -W -f='${Package} ${Architecture} ${Multi-Arch} ${Version} ${db:Status-Abbrev}\n' |
+      awk -v n="$native" '$2 == n && $3 == "same" && $5 ~ /^ii/ {print $1, $4}')
+    if ((${#have[@]})); then
+      # One look-up for all: apt-cache reads its whole cache on every call.
+      mapfile -t names < <(printf '%s\n' "${!have[@]}" | sort)
+      while IFS='|' read -r name version _; do
+        name=${name// /} version=${version// /}
+        if [[ $name == *:"$farch" ]]; then
+          foreign_versions[${name%:*}]+=" $version "
+        else
+          native_versions[$name]+=" $version "
+        fi
+      done < <(apt-cache madison "${names[@]}" "${names[@]/%/:$farch}")
+    fi
+    pins=() moved=() stuck=()
+    for name in "${names[@]}"; do
+      version=${have[$name]}
+      [[ ${foreign_versions[$name]:-} == *" $version "* ]] && continue
       shared=
-      for v in $(apt-cache madison "$name" | awk -F' *[|] *' '{print $2}'); do
-        grep -qxF -- "$v" <<<"$foreign" || continue
+      for v in ${native_versions[$name]:-}; do
+        [[ ${foreign_versions[$name]:-} == *" $v "* ]] || continue
         [[ -z $shared ]] || dpkg --compare-versions "$v" gt "$shared" && shared=$v
       done
       if [[ -z $shared ]]; then
         stuck+=("$name $version")
-      else
+      elif dpkg --compare-versions "$shared" lt "$version"; then
+        # apt moves up to the main suite's version by itself, never down.
         pins+=("$name=$shared" "$name:$farch=$shared")
         moved+=("$name $version -> $shared")
       fi
-    done < <(dpkg-query -W -f='${Package} ${Architecture} ${Multi-Arch} ${Version} ${db:Status-Abbrev}\n' |
-      awk -v n="$native" '$2 == n && $3 == "same" && $5 ~ /^ii/ {print $1, $4}')
+    done
     if ((${#stuck[@]})); then
       echo "deps.sh: no version that both $native and $farch have of: ${stuck[*]}" >&2
     else
       line="deps.sh: the $farch index of $suite did not download; installing from $main, which both architectures have"
-      ((${#moved[@]})) && line+="; moved to the version both have: $(IFS=,; echo "${moved[*]}" | sed 's/,/, /g')"
+      if ((${#moved[@]})); then
+        printf -v list '%s, ' "${moved[@]}"
+        line+="; moved to the version both have: ${list%, }"
+      fi
       echo "$line"
       install -t "$main" --allow-downgrades "${pins[@]}" && exit 0
     fi

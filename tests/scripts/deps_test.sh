@@ -32,7 +32,7 @@ cat >"$bin/apt-cache" <<'SH'
 #!/bin/sh
 case "$1" in
   depends) cat "$SKD_FAKE/closure" ;;
-  madison) grep "^$2 |" "$SKD_FAKE/madison" || true ;;
+  madison) shift; for p; do grep "^$p |" "$SKD_FAKE/madison"; done; true ;;
 esac
 SH
 cat >"$bin/dpkg" <<'SH'
@@ -52,7 +52,7 @@ fail() { echo "FAIL ($case): $*" >&2; exit 1; }
 midsync='E: Failed to fetch http://mirror/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?'
 pinned='-t bookworm --allow-downgrades libpcre2-8-0=10.42-1 libpcre2-8-0:i386=10.42-1'
 installed='libpcre2-8-0 amd64 same 10.42-1+deb12u2 ii
-liblzma5 amd64 same 5.4.1-1+deb12u1 ii
+liblzma5 amd64 same 5.4.1-1 ii
 libunrelated amd64 same 1.0+deb12u1 ii
 libc6 i386 same 2.36-9 ii'
 madison='libpcre2-8-0 | 10.42-1+deb12u2 | http://mirror bookworm-security/main amd64 Packages
