@@ -47,9 +47,12 @@ if [[ ! -e $policy ]]; then
 fi
 trap 'rm -f "$apt_log" ${guard:+"$guard"}' EXIT
 
-update() { update=$(apt-get update -qq 2>&1) || true; }
+# Another apt (an unattended upgrade on a fresh machine, a second lane) is
+# waited for, not taken for a failure.
+wait_lock=(-o DPkg::Lock::Timeout=600)
+update() { update=$(apt-get "${wait_lock[@]}" update -qq 2>&1) || true; }
 install() {  # apt-get install with the missing packages and any options given
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" \
+  DEBIAN_FRONTEND=noninteractive apt-get "${wait_lock[@]}" install -y -qq --no-install-recommends "$@" \
     "${missing[@]}" >"$apt_log" 2>&1
 }
 fetch_failed() { grep -q 'Failed to fetch' <<<"$update"; }

@@ -20,6 +20,7 @@ printf 'install ok installed'
 SH
 cat >"$bin/apt-get" <<'SH'
 #!/bin/sh
+shift 2  # -o DPkg::Lock::Timeout=...: another apt is waited for
 echo "apt-get $*" >>"$SKD_TEST_LOG"
 case "$1" in
   update) cat "$SKD_FAKE/update" ;;
