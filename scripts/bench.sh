@@ -190,7 +190,12 @@ if wants linux; then
   start_pair Linux 1.10x "" "$stage/skdsetup" "$stage/bare_qt" QT_QPA_PLATFORM=xcb
 fi
 
-if wants windows; then
+not_run=
+if wants windows && ! why=$(scripts/wine.sh --check 2>&1); then
+  # A machine that runs no 32-bit program has no Wine to measure under.
+  not_run="Windows start-up and memory (${why#wine.sh: })"
+  say "not run here: $not_run"
+elif wants windows; then
   exe=$root/build/mingw/src/frontend/win32/skdsetup.exe
   # Always brought up to date: a stale exe would measure old code.
   { flock 9 && cmake --preset mingw >/dev/null &&
@@ -366,4 +371,4 @@ for r in "${rows[@]}"; do
   echo "| $figure | $ours | $ref | $ratio | $goal |"
 done
 echo
-echo "figures measured: ${#rows[@]}, $n runs of each side"
+echo "figures measured: ${#rows[@]}, $n runs of each side${not_run:+; not run here: $not_run}"

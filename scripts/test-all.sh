@@ -56,7 +56,10 @@ lane() {  # lane <name> <command...>; a lane not chosen is skipped
   local log=$root/build/lane-$name.log began=$SECONDS line
   echo "=== $name: started"
   if "$@" >"$log" 2>&1; then
-    line="$name ($((SECONDS - began)) s): $(grep -E 'tests passed|Done [0-9]+ runs|figures measured' "$log" | tail -1)"
+    line="$name ($((SECONDS - began)) s): $(grep -E 'tests passed|Done [0-9]+ runs|figures measured|not run here' "$log" | tail -1)"
+    # What this machine cannot run is said in the summary, not only the log.
+    [[ $line == *"not run here"* ]] || ! grep -q 'not run here' "$log" ||
+      line+=" (not run here: $(grep -o 'not run here: [^(]*' "$log" | sed 's/not run here: //; s/ *$//' | sort -u | paste -sd, | sed 's/,/, /g'))"
   else
     line="$name ($((SECONDS - began)) s): FAILED ($(grep -E 'tests passed' "$log" | tail -1))"
   fi

@@ -18,6 +18,7 @@ set -euo pipefail
 
 if (($# < 1)); then
   echo "usage: $0 <program.exe> [args...]   or   $0 --init (only make the prefix)" >&2
+  echo "   or   $0 --check (exit 0 if Windows programs can run on this machine, else 77)" >&2
   exit 2
 fi
 
@@ -27,6 +28,15 @@ wine=/usr/lib/wine/wine
 wineserver=/usr/lib/wine/wineserver
 [[ -x $wine ]] || { echo "wine.sh: $wine not found (apt-get install wine64 wine32:i386)" >&2; exit 2; }
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver)
+
+# The loader is a 32-bit program, and some kernels run none at all (no IA32
+# emulation: "Exec format error"). Nothing Windows can run on such a machine;
+# that is said, with 77, the exit code the tests take for "not run here".
+if ! version=$("$wine" --version 2>&1) || [[ $version != wine-* ]]; then
+  echo "wine.sh: this machine runs no 32-bit program ($wine: $(tail -1 <<<"${version##*: }")); Windows programs cannot run here" >&2
+  exit 77
+fi
+[[ $1 == --check ]] && exit 0
 
 prefix=${SKD_WINEPREFIX:-$PWD/build/mingw/wineprefix}
 mkdir -p "$(dirname "$prefix")"
