@@ -17,6 +17,8 @@
 
 #include "config/Common.h"
 #include "disc/Installer.h"
+#include "disc/TextWidth.h"
+#include "ui/Main.h"
 #include "config/IniF.h"
 #include "ui/_Consts.h"
 #include "platform/Platform.h"
@@ -276,6 +278,7 @@ class Checker {
       Shown();
       Installers();
       WindowsReadsUtf8();
+      Widths();
     }
     Walk();
     return std::move(report_);
@@ -591,6 +594,46 @@ class Checker {
     ShowValue("status-line", "Строка состояния", ini::kSetup, ini::kSystemName, common::SystemName,
               common::kDefaultSystemName);
     ShowValue("date-line", "Строка даты", ini::kDate, ini::kDateKey, inif::GetSetupDate(), nullptr);
+  }
+
+  // The labels size themselves to their text in a window of fixed width:
+  // what passes its right edge is not drawn.
+  void Widths() {
+    const ui::TFormLayout& layout = ui::MainLayout();
+    TSetupRec prg;
+    const bool usable = inif::LoadSetupRec(ini::kPrg, prg);
+    const struct {
+      int Id;
+      const char* What;
+      std::string Text;
+      const char* Section;
+      const char* Key;
+    } labels[] = {
+        {ui::StatusLabel, "Строка состояния", common::SystemName, ini::kSetup, ini::kSystemName},
+        {ui::DateLabel, "Строка даты", inif::GetSetupDate(), ini::kDate, ini::kDateKey},
+        {ui::SoftLabel, "Надпись у кнопки установки", usable ? prg.SetupName : "", ini::kPrg,
+         ini::kName},
+    };
+    for (const auto& label : labels) {
+      const ui::TControlRow* row = layout.Find(label.Id);
+      if (!row || !row->Font) continue;
+      const std::u16string text = platform::Utf8ToUtf16(label.Text);
+      const int room = layout.ClientWidth - row->Left;
+      const int width = TextWidth(text, row->Font->PixelHeight);
+      if (width <= room) continue;
+      std::size_t shown = 0;
+      while (shown < text.size() && TextWidth(std::u16string_view(text).substr(0, shown + 1),
+                                              row->Font->PixelHeight) <= room)
+        ++shown;
+      Add(Severity::Warning, LineOf(label.Section, label.Key), "too-wide",
+          std::string(label.What) + " шириной около " + std::to_string(width) +
+              " пикселей, а до края окна " + std::to_string(room) +
+              ": окно не растягивается, и видно будет только " +
+              Quoted(Utf8(std::u16string_view(text).substr(0, shown))) +
+              ". Сократите текст (на экране с масштабом больше 100% окно и шрифт растут "
+              "вместе, так что обрезано будет то же).",
+          label.Section, label.Key);
+    }
   }
 
   // Native form of a path the menu builds: setup.ini's part uses '\'.

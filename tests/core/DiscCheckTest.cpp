@@ -167,6 +167,9 @@ std::vector<Case> Cases() {
       {"folders missing", Clean("Path=Service", "Path=Base"), {{"Docs/manual.txt", ""}},
        {{Severity::Warning, 8, "manuals", "нет"},
         {Severity::Warning, 10, "service-db", "нет папки"}}, 1},
+      // Room for the date line: 460 pixels of bold Arial 12 px (about 8 a letter).
+      {"text wider than the window", Clean("Date=2026", "Date=" + std::string(40, 'W') + "Последний"), {},
+       {{Severity::Warning, 12, "too-wide", "только «WWWWW"}}, 1},
       {"half-filled", Clean("[DATE]", "[DBSETUP]\r\nName=База\r\n[DATE]"), {},
        {{Severity::Warning, 11, "half-filled", "«Name»"}}, 1},
       // Broken installers: each one the menu refuses, and so [PRG]'s is an error.
