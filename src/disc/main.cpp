@@ -64,7 +64,7 @@ constexpr const char* kHelp =
     "\n"
     "Переменные окружения:\n"
     "  SKD_PAYLOAD             папка payload, если не задан --payload (иначе payload/\n"
-    "                          рядом с skddisc или build/payload);\n"
+    "                          рядом с skddisc);\n"
     "  SKD_SIGN_PASSWORD_FILE  файл с паролем сертификата (лучше, чем\n"
     "  SKD_SIGN_PASSWORD       пароль в переменной);\n"
     "  SKD_TIMESTAMP_URL       сервер меток времени для подписи;\n"
