@@ -439,6 +439,11 @@ int MakePreview(const std::string& source, const std::string& outDir,
     messages += "На диске нет меню для Windows (skdsetup.exe): его картинки нет.\n";
   } else if (wine.empty() || wineserver.empty()) {
     messages += "Wine не установлен (пакеты wine64 и wine32:i386): картинки меню для Windows нет.\n";
+  } else if (Child probe; !Start(probe, {wine, "--version"}, {}, "") || !probe.Wait(60) ||
+             !WIFEXITED(probe.WaitStatus) || WEXITSTATUS(probe.WaitStatus) != 0) {
+    // The 32-bit loader runs the 32-bit menu; some kernels run no 32-bit program.
+    messages += "Wine (" + wine + ") здесь не запускается (ему нужна поддержка 32-разрядных "
+                "программ в ядре): картинки меню для Windows нет.\n";
   } else {
     std::string prefix;
     if (const char* p = std::getenv("SKD_PREVIEW_WINEPREFIX"); p && *p) {

@@ -43,8 +43,9 @@ left_running() { grep -las "SKD_PREVIEW_TEST=$SKD_PREVIEW_TEST" /proc/[0-9]*/env
 iso=$IT_TMP/disc.iso
 "$skddisc" image "$SOURCE_DIR/examples/disc" "$iso" --payload "$payload" >"$IT_TMP/image.out" 2>&1 ||
   fail "skddisc image: $(cat "$IT_TMP/image.out")"
+# The 32-bit loader must run: some kernels run no 32-bit program at all.
 have_wine=0
-[[ -x /usr/lib/wine/wine ]] && have_wine=1
+/usr/lib/wine/wine --version >/dev/null 2>&1 && have_wine=1
 
 for source in "$iso" folder; do
   for scale in 100 150; do
@@ -75,7 +76,7 @@ for source in "$iso" folder; do
     done
   done
 done
-((have_wine)) || log "no Wine here: the Windows pictures were not checked"
+((have_wine)) || log "no Wine that runs here: the Windows pictures were not checked"
 
 log "refusals: a scale out of range, a source that is not there"
 for bad in "--scale 250" "--scale x"; do
