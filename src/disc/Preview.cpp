@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -35,6 +36,25 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kNotMade = "Картинки не сделаны.\n";
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// SIGINT, SIGTERM or SIGHUP: every wait gives up, and what was started is
+// ended on the way out as after a failure.
+volatile std::sig_atomic_t g_interrupted = 0;
+extern "C" void OnPreviewInterrupt(int) { g_interrupted = 1; }
+
+struct Interrupts {
+  Interrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnPreviewInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &old_[i]);
+  }
+  ~Interrupts() {
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &old_[i], nullptr);
+  }
+  static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction old_[3];
+};
 
 // --- PNG: RGB, 8 bits, stored (uncompressed) deflate blocks --------------
 
@@ -117,11 +137,12 @@ struct Child {
     if (waitpid(Pid, &WaitStatus, WNOHANG) == Pid) Ended = true;
     return !Ended;
   }
-  // Waits up to `seconds`; false when it still runs.
-  bool Wait(int seconds) {
+  // Waits up to `seconds`; false when it still runs. Only an ending (the
+  // Wine session's) is waited for through an interrupt.
+  bool Wait(int seconds, bool ending = false) {
     const auto until = Clock::now() + std::chrono::seconds(seconds);
     while (Running()) {
-      if (Clock::now() > until) return false;
+      if (Clock::now() > until || (g_interrupted && !ending)) return false;
       Pause(50);
     }
     return true;
@@ -129,9 +150,9 @@ struct Child {
   void Stop() {
     if (!Running()) return;
     kill(Pid, SIGTERM);
-    if (!Wait(10)) {
+    if (!Wait(10, true)) {
       kill(Pid, SIGKILL);
-      Wait(60);
+      Wait(60, true);
     }
   }
   ~Child() { Stop(); }
@@ -174,10 +195,10 @@ bool Start(Child& child, const std::vector<std::string>& args, const Env& env,
 
 // Runs a program to its end (at most `seconds`); true when it exits 0.
 bool RunToEnd(const std::vector<std::string>& args, const Env& env, int seconds,
-              const std::string& out = "") {
+              const std::string& out = "", bool ending = false) {
   Child child;
   if (!Start(child, args, env, out)) return false;
-  if (!child.Wait(seconds)) return false;
+  if (!child.Wait(seconds, ending)) return false;
   return WIFEXITED(child.WaitStatus) && WEXITSTATUS(child.WaitStatus) == 0;
 }
 
@@ -220,7 +241,8 @@ struct XServer {
     if (started) {
       fcntl(fds[0], F_SETFL, O_NONBLOCK);
       const auto until = Clock::now() + std::chrono::seconds(60);
-      while (Clock::now() < until && number.find('\n') == std::string::npos && Server.Running()) {
+      while (Clock::now() < until && number.find('\n') == std::string::npos && Server.Running() &&
+             !g_interrupted) {
         char buffer[16];
         const ssize_t n = read(fds[0], buffer, sizeof buffer);
         if (n > 0) number.append(buffer, static_cast<std::size_t>(n));
@@ -244,7 +266,7 @@ Picture Grab(const std::string& display, Child& program, int seconds) {
   Picture last;
   int same = 0;
   const auto until = Clock::now() + std::chrono::seconds(seconds);
-  while (Clock::now() < until && program.Running()) {
+  while (Clock::now() < until && program.Running() && !g_interrupted) {
     Window rootReturn, parent, *children = nullptr;
     unsigned count = 0;
     Window best = 0;
@@ -318,6 +340,7 @@ bool CopyFile(const std::string& from, const std::string& to) {
 int MakePreview(const std::string& source, const std::string& outDir,
                 const PreviewOptions& options, std::string& messages) {
   messages.clear();
+  const Interrupts interrupts;
   int scale = 100;
   if (!options.Scale.empty()) {
     char* end = nullptr;
@@ -394,7 +417,9 @@ int MakePreview(const std::string& source, const std::string& outDir,
 
   XServer x;
   if (!x.Open(made + "/xvfb.log")) {
-    messages = ReadText(made + "/xvfb.log") + "Xvfb не запустился.\n" + kNotMade;
+    messages = (g_interrupted ? std::string("Прервано.\n")
+                              : ReadText(made + "/xvfb.log") + "Xvfb не запустился.\n") +
+               kNotMade;
     return 2;
   }
   const std::string suffix = "-" + std::to_string(scale) + ".png";
@@ -422,7 +447,7 @@ int MakePreview(const std::string& source, const std::string& outDir,
       if (p.Width && WriteWhole(out, Png(p))) {
         messages += "Меню для Linux: " + out + "\n";
         ++madePictures;
-      } else {
+      } else if (!g_interrupted) {
         messages += ReadText(log) + "Меню для Linux не показало окна.\n";
         failed = true;
       }
@@ -435,7 +460,9 @@ int MakePreview(const std::string& source, const std::string& outDir,
   std::string wine = Executable("/usr/lib/wine/wine") ? "/usr/lib/wine/wine" : OnPath("wine");
   std::string wineserver =
       Executable("/usr/lib/wine/wineserver") ? "/usr/lib/wine/wineserver" : OnPath("wineserver");
-  if (!fs::exists(stage + "/skdsetup.exe", ec)) {
+  if (g_interrupted) {
+    // Said once below.
+  } else if (!fs::exists(stage + "/skdsetup.exe", ec)) {
     messages += "На диске нет меню для Windows (skdsetup.exe): его картинки нет.\n";
   } else if (wine.empty() || wineserver.empty()) {
     messages += "Wine не установлен (пакеты wine64 и wine32:i386): картинки меню для Windows нет.\n";
@@ -484,6 +511,7 @@ int MakePreview(const std::string& source, const std::string& outDir,
       init["DISPLAY"] = "";
       RunToEnd({wine, "wineboot", "--init"}, init, 900, wlog);
       RunToEnd({wineserver, "-w"}, init, 900, wlog);
+      if (g_interrupted) RunToEnd({wineserver, "-k"}, init, 60, "", true);
       if (fs::exists(prefix + "/system.reg", ec)) {
         std::ofstream(prefix + "/.skd-ready").flush();
       } else {
@@ -492,9 +520,9 @@ int MakePreview(const std::string& source, const std::string& outDir,
         failed = true;
       }
     }
-    if (ready) {
-      RunToEnd({wineserver, "-k"}, env, 60);
-      RunToEnd({wineserver, "-w"}, env, 120);
+    if (ready && !g_interrupted) {
+      RunToEnd({wineserver, "-k"}, env, 60, "", true);
+      RunToEnd({wineserver, "-w"}, env, 120, "", true);
       RunToEnd({wine, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
                 "REG_DWORD", "/d", std::to_string(96 * scale / 100), "/f"},
                env, 300, wlog);
@@ -508,19 +536,23 @@ int MakePreview(const std::string& source, const std::string& outDir,
         if (p.Width && WriteWhole(out, Png(p))) {
           messages += "Меню для Windows: " + out + "\n";
           ++madePictures;
-        } else {
+        } else if (!g_interrupted) {
           messages += ReadText(wlog) + "Меню для Windows не показало окна.\n";
           failed = true;
         }
         // The whole Wine session ends: the menu and Wine's own programs.
-        RunToEnd({wineserver, "-k"}, env, 60);
+        RunToEnd({wineserver, "-k"}, env, 60, "", true);
         menu.Stop();
-        RunToEnd({wineserver, "-w"}, env, 120);
+        RunToEnd({wineserver, "-w"}, env, 120, "", true);
       }
     }
     if (lock >= 0) close(lock);
   }
   x.Server.Stop();
+  if (g_interrupted) {
+    messages += "Прервано.\n" + std::string(kNotMade);
+    return 2;
+  }
   if (failed || madePictures == 0) {
     messages += kNotMade;
     return 2;
