@@ -313,6 +313,21 @@ INSTANTIATE_TEST_SUITE_P(Discs, DiscCheck, testing::ValuesIn(Cases()),
                            return name;
                          });
 
+// A disc imaged without the Linux menu: nothing is said of it, and Russian
+// UTF-8 there is for Windows alone, so garbled whatever the installer.
+TEST(DiscCheckWindowsOnly, NoLinuxMenuToWarnOf) {
+  TempDir disc;
+  disc.Write("Install/setup.exe", Pe(0x14C));
+  disc.Write("setup.ini", Utf16Le("[PRG]\r\nName=x\r\nLocation=install\\setup.exe\r\n"));
+  EXPECT_EQ(disc::CheckDisc(disc.Dir(), {.WindowsOnly = true}).ExitStatus(), 0)
+      << disc::FormatText(disc::CheckDisc(disc.Dir(), {.WindowsOnly = true}));
+  disc.Write("setup.ini", "[PRG]\nName=Программа\nLocation=Install\\run.sh\n");
+  disc.Write("Install/run.sh", "#!/bin/sh\n");
+  fs::permissions(disc.Path() / "Install/run.sh", fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_EQ(disc::CheckDisc(disc.Dir(), {.WindowsOnly = true}).ExitStatus(), 2);
+  EXPECT_EQ(disc::CheckDisc(disc.Dir()).ExitStatus(), 1);
+}
+
 TEST(DiscCheckSample, TheSampleDiscHasNoError) {
   const disc::Report report = disc::CheckDisc(SKD_SAMPLE_DISC);
   EXPECT_EQ(report.Count(Severity::Error), 0) << disc::FormatText(report);
