@@ -1,9 +1,10 @@
 // libFuzzer target for skddisc's reports (text and JSON).
 //
 // The input is cut at NUL bytes into the report's fields: the folder, the
-// encoding, the caption, then findings of three fields each (the first byte
-// of the code gives the level and the line, the rest is the code; then the
-// message). Names on a disc can hold any byte, and so can these.
+// encoding, the caption, then findings of up to five fields each (the first
+// byte of the code gives the level and the line, the rest is the code; then
+// the message, the path, the section and the key). Names on a disc can hold
+// any byte, and so can these.
 //
 // Both reports must be valid UTF-8 with no control character but the line
 // ends, and the JSON must parse (a strict parser of its own below) with the
@@ -138,14 +139,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   report.Disc = fields[0];
   report.Encoding = fields[1];
   report.Caption = fields[2];
-  for (std::size_t i = 3; i < fields.size(); i += 2) {
+  const auto field = [&](std::size_t i) { return i < fields.size() ? fields[i] : std::string(); };
+  for (std::size_t i = 3; i < fields.size(); i += 5) {
     disc::Finding f;
     const std::string& code = fields[i];
     const unsigned head = code.empty() ? 0 : static_cast<unsigned char>(code[0]);
     f.Level = static_cast<disc::Severity>(head % 3);
     f.Line = static_cast<int>(head / 3);
     f.Code = code.empty() ? code : code.substr(1);
-    f.Message = i + 1 < fields.size() ? fields[i + 1] : std::string();
+    f.Message = field(i + 1);
+    f.Path = field(i + 2);
+    f.Section = field(i + 3);
+    f.Key = field(i + 4);
     report.Findings.push_back(std::move(f));
   }
   const std::string text = disc::FormatText(report);

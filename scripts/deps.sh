@@ -9,7 +9,7 @@ set -euo pipefail
 policy=${SKD_POLICY_RC:-/usr/sbin/policy-rc.d}
 packages=("$@"
   cmake ninja-build g++ clang pkg-config
-  qt6-base-dev libgtest-dev googletest
+  qt6-base-dev libgtest-dev googletest libx11-dev
   xvfb xauth openbox xdotool x11-apps imagemagick
   fonts-dejavu-core fonts-liberation xdg-utils
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0

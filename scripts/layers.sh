@@ -10,8 +10,9 @@ set -uo pipefail
 src=$(realpath "${1:-$(dirname "$0")/../src}")
 
 # Bottom up. A folder may use only the layers below its own, so the two front
-# ends stay apart and the disc tool stays out of the menu.
-layers=("platform lists help" "config dbserver" "disc ui" "app" "frontend/qt frontend/win32")
+# ends stay apart and the disc tool stays out of the menu (it reads the menu's
+# layout and texts, never the other way).
+layers=("platform lists help" "config dbserver" "ui" "disc app" "frontend/qt frontend/win32")
 declare -A rank
 for i in "${!layers[@]}"; do
   for m in ${layers[$i]}; do rank[$m]=$i; done

@@ -105,11 +105,15 @@ wine_lane() {
 
 # The disc image of the sample disc, with the payload it needs, and both
 # menus run from the image's files (the Linux one without the system's Qt,
-# the Windows one under Wine from a drive root).
+# the Windows one under Wine from a drive root); its preview pictures; the
+# README's "Before burning" commands as written.
 disc_image() {
   scripts/payload.sh &&
     bash tests/disc/image.sh build/release/src/disc/skddisc build/payload/out \
-      build/payload/screenshots && echo "disc image: tests passed"
+      build/payload/screenshots && echo "disc image: tests passed" &&
+    bash tests/disc/preview.sh build/release/src/disc/skddisc build/payload/out \
+      build/payload/screenshots &&
+    bash tests/disc/before_burning.sh build/payload/screenshots
 }
 
 # A clean clone against the tree's own build, alike byte for byte; a signed

@@ -17,7 +17,10 @@
 
 #include "config/Common.h"
 #include "disc/Installer.h"
+#include "disc/TextWidth.h"
+#include "ui/Main.h"
 #include "config/IniF.h"
+#include "ui/_Consts.h"
 #include "platform/Platform.h"
 #include "platform/Profile.h"
 #include "platform/ProfileParser.h"
@@ -83,6 +86,11 @@ std::optional<std::string> Nearest(const std::string& name, const std::vector<st
 }
 
 std::string Quoted(const std::string& s) { return "«" + s + "»"; }
+
+constexpr const char* kSaveAsUtf16 =
+    "Сохраните файл в UTF-16 с меткой порядка байтов (в «Блокноте»: «Сохранить как», "
+    "кодировка «UTF-16 LE»; из UTF-8: iconv -f UTF-8 -t UTF-16 setup.txt > setup.ini; "
+    "«-t UTF-16LE» метки не пишет).";
 
 std::string Utf8Of(const fs::path& p) {
   const std::u8string u = p.u8string();
@@ -230,7 +238,7 @@ std::u16string JolietName(const std::string& name) {
 
 class Checker {
  public:
-  explicit Checker(const std::string& dir) {
+  Checker(const std::string& dir, const CheckOptions& options) : options_(options) {
     report_.Disc = dir;
     programDir_ = dir;
     if (programDir_.empty()) programDir_ = ".";
@@ -269,14 +277,19 @@ class Checker {
       report_.Caption = common::WindowName;
       Shown();
       Installers();
+      WindowsReadsUtf8();
+      Widths();
     }
     Walk();
     return std::move(report_);
   }
 
  private:
-  void Add(Severity level, int line, const char* code, std::string message) {
-    report_.Findings.push_back({level, line, code, std::move(message)});
+  Finding& Add(Severity level, int line, const char* code, std::string message,
+               std::string section = {}, std::string key = {}, std::string path = {}) {
+    report_.Findings.push_back({level, line, code, std::move(message), std::move(section),
+                                std::move(key), std::move(path)});
+    return report_.Findings.back();
   }
 
   // The folder the menu's readers get. On Linux a backslash is a letter of
@@ -361,15 +374,22 @@ class Checker {
     return false;
   }
 
-  // UTF-16 without a byte-order mark: every other byte of Latin text is 0.
+  // UTF-16 without a byte-order mark: read in one byte order, nearly every
+  // unit is Latin (high byte 0), Cyrillic (4) or punctuation (0x20, 0x21),
+  // and some are line ends or brackets. No 8-bit text has those zeros.
   static const char* Utf16WithoutMark(const std::string& bytes) {
     if (bytes.size() < 4 || bytes.size() % 2) return nullptr;
-    std::size_t zeroEven = 0, zeroOdd = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-      if (bytes[i] == '\0') ++(i % 2 ? zeroOdd : zeroEven);
-    const std::size_t half = bytes.size() / 2;
-    if (zeroOdd * 4 >= half * 3 && zeroEven * 4 < half) return "UTF-16 LE";
-    if (zeroEven * 4 >= half * 3 && zeroOdd * 4 < half) return "UTF-16 BE";
+    const std::size_t units = bytes.size() / 2;
+    for (const std::size_t high : {1, 0}) {
+      std::size_t plausible = 0, structure = 0;
+      for (std::size_t i = 0; i < units; ++i) {
+        const auto hi = static_cast<unsigned char>(bytes[2 * i + high]);
+        const char lo = bytes[2 * i + 1 - high];
+        plausible += hi == 0 || hi == 4 || hi == 0x20 || hi == 0x21;
+        structure += hi == 0 && (lo == '\n' || lo == '\r' || lo == '[' || lo == '=');
+      }
+      if (structure && plausible * 10 >= units * 9) return high ? "UTF-16 LE" : "UTF-16 BE";
+    }
     return nullptr;
   }
 
@@ -411,25 +431,37 @@ class Checker {
       Add(Severity::Error, 0, "no-bom",
           std::string("Файл в ") + unmarked + " без метки порядка байтов: меню его не прочтёт "
           "(без метки оно читает файл как 8-битный текст) и сообщит, что не может загрузить "
-          "информацию для инсталляции. Сохраните файл в UTF-16 с меткой порядка байтов.");
+          "информацию для инсталляции. " + std::string(kSaveAsUtf16));
       return false;
     }
     if (name == "utf-8-bom")
       Add(Severity::Warning, 0, "code-page",
           "Не всякая Windows читает файл с меткой UTF-8 как UTF-8: где нет, программа для "
           "Windows прочтёт его через системную кодовую страницу, и русский текст будет "
-          "искажён. Надёжно — UTF-16 с меткой порядка байтов.");
+          "искажён. " + std::string(kSaveAsUtf16));
     else if (name == "utf-8" && !ascii)
+      utf8Text_ = report_.Findings.size(),
       Add(Severity::Warning, 0, "code-page",
           "Программа для Windows читает файл без метки через системную кодовую страницу: "
-          "русский текст в UTF-8 она покажет искажённым. Сохраните файл в UTF-16 с меткой "
-          "порядка байтов.");
+          "русский текст в UTF-8 она покажет искажённым на любой Windows. " +
+              std::string(kSaveAsUtf16));
     else if (name == "cp1251")
       Add(Severity::Warning, 0, "code-page",
           "Программа для Windows читает файл через системную кодовую страницу: на Windows, "
-          "где она не 1251, русский текст будет искажён. Сохраните файл в UTF-16 с меткой "
-          "порядка байтов.");
+          "где она не 1251, русский текст будет искажён. " + std::string(kSaveAsUtf16));
     return true;
+  }
+
+  // Russian text in UTF-8 is garbled by every Windows: on a disc whose
+  // installer is a Windows program that is no disc at all.
+  void WindowsReadsUtf8() {
+    if (!utf8Text_ || !(options_.WindowsOnly || prgWindows_)) return;
+    Finding& f = report_.Findings[*utf8Text_];
+    f.Level = Severity::Error;
+    f.Message = "Установщик диска — программа Windows, а setup.ini в UTF-8 с русским текстом: "
+                "Windows читает файл без метки через системную кодовую страницу, и меню для "
+                "Windows покажет весь русский текст искажённым на любой Windows. " +
+                std::string(kSaveAsUtf16);
   }
 
   void Scan(const std::string& bytes) {
@@ -470,7 +502,7 @@ class Checker {
     if (!first) {
       Add(Severity::Warning, n, "duplicate-section",
           "Раздел [" + name + "] повторяется (первый в строке " + std::to_string(at->second) +
-              "): меню читает только первый, ключи этого не действуют.");
+              "): меню читает только первый, ключи этого не действуют.", name);
       active = false;
       return;
     }
@@ -491,12 +523,15 @@ class Checker {
       message += "; может быть, [" + *near + "]?";
     else
       message += ".";
-    Add(Severity::Warning, n, "unknown-section", message);
+    Add(Severity::Warning, n, "unknown-section", message, name);
   }
 
   void KeyLine(const ProfileLine& line, const ini::TSection* known) {
     const int n = static_cast<int>(line.Number);
     const std::string name = Utf8(line.Name);
+    const auto Add = [&](Severity level, int at, const char* code, std::string message) {
+      this->Add(level, at, code, std::move(message), known ? known->Name : Utf8(section_), name);
+    };
     if (!line.HasEquals)
       Add(Severity::Warning, n, "no-equals",
           "В строке нет «=»: меню читает её как ключ " + Quoted(name) +
@@ -532,7 +567,7 @@ class Checker {
       message += "; он читается в разделе [" + std::string(home) + "].";
     else
       message += ".";
-    Add(Severity::Warning, n, "unknown-key", message);
+    Add(Severity::Warning, n, "unknown-key", message, known.Name, name);
   }
 
   static const char* SectionOfKey(const std::string& name) {
@@ -550,7 +585,7 @@ class Checker {
       message += " (пусто)";
     else if (fallback && value == fallback)
       message += " (по умолчанию)";
-    Add(Severity::Info, line, code, message + ".");
+    Add(Severity::Info, line, code, message + ".", section, key);
   }
 
   void Shown() {
@@ -559,6 +594,46 @@ class Checker {
     ShowValue("status-line", "Строка состояния", ini::kSetup, ini::kSystemName, common::SystemName,
               common::kDefaultSystemName);
     ShowValue("date-line", "Строка даты", ini::kDate, ini::kDateKey, inif::GetSetupDate(), nullptr);
+  }
+
+  // The labels size themselves to their text in a window of fixed width:
+  // what passes its right edge is not drawn.
+  void Widths() {
+    const ui::TFormLayout& layout = ui::MainLayout();
+    TSetupRec prg;
+    const bool usable = inif::LoadSetupRec(ini::kPrg, prg);
+    const struct {
+      int Id;
+      const char* What;
+      std::string Text;
+      const char* Section;
+      const char* Key;
+    } labels[] = {
+        {ui::StatusLabel, "Строка состояния", common::SystemName, ini::kSetup, ini::kSystemName},
+        {ui::DateLabel, "Строка даты", inif::GetSetupDate(), ini::kDate, ini::kDateKey},
+        {ui::SoftLabel, "Надпись у кнопки установки", usable ? prg.SetupName : "", ini::kPrg,
+         ini::kName},
+    };
+    for (const auto& label : labels) {
+      const ui::TControlRow* row = layout.Find(label.Id);
+      if (!row || !row->Font) continue;
+      const std::u16string text = platform::Utf8ToUtf16(label.Text);
+      const int room = layout.ClientWidth - row->Left;
+      const int width = TextWidth(text, row->Font->PixelHeight);
+      if (width <= room) continue;
+      std::size_t shown = 0;
+      while (shown < text.size() && TextWidth(std::u16string_view(text).substr(0, shown + 1),
+                                              row->Font->PixelHeight) <= room)
+        ++shown;
+      Add(Severity::Warning, LineOf(label.Section, label.Key), "too-wide",
+          std::string(label.What) + " шириной около " + std::to_string(width) +
+              " пикселей, а до края окна " + std::to_string(room) +
+              ": окно не растягивается, и видно будет только " +
+              Quoted(Utf8(std::u16string_view(text).substr(0, shown))) +
+              ". Сократите текст (на экране с масштабом больше 100% окно и шрифт растут "
+              "вместе, так что обрезано будет то же).",
+          label.Section, label.Key);
+    }
   }
 
   // Native form of a path the menu builds: setup.ini's part uses '\'.
@@ -578,7 +653,8 @@ class Checker {
                                 : "в [PRG] пуст ключ «Location»";
       Add(Severity::Error, SectionLine(ini::kPrg), "prg",
           std::string("Меню не откроется: ") + missing +
-              ", и оно сообщит, что не может загрузить информацию для инсталляции.");
+              ", и оно сообщит, что не может загрузить информацию для инсталляции.",
+          ini::kPrg);
     } else {
       ShowValue("install-label", "Надпись у кнопки установки", ini::kPrg, ini::kName, prg.SetupName,
                 nullptr);
@@ -601,7 +677,7 @@ class Checker {
       else if (name || location)
         Add(Severity::Warning, SectionLine(section), "half-filled",
             std::string("В [") + section + "] задан только «" + (name ? ini::kName : ini::kLocation) +
-                "»: меню считает, что раздела нет.");
+                "»: меню считает, что раздела нет.", section);
     }
     Manuals();
     ServiceDb();
@@ -612,8 +688,19 @@ class Checker {
     const std::string location = inif::ReadSetupValue(section, key);
     if (location.empty()) return;
     const int line = LineOf(section, key);
-    const std::string path = Native(location);
+    std::string path = Native(location);
     const std::string head = "[" + section + "] " + key + ": " + Quoted(path);
+    const auto Add = [&](Severity level, const char* code, std::string message) {
+      return this->Add(level, line, code, std::move(message), section, key);
+    };
+    if (const std::optional<std::string> disk = OtherCase(location)) {
+      path = Native(*disk);
+      if (!options_.WindowsOnly)
+        Add(Severity::Warning, "installer-case",
+            head + " — на диске " + Quoted(*disk) + ": буквы различаются регистром. Windows "
+            "файл откроет, а меню для Linux на этом диске его не найдёт. Напишите имя в "
+            "setup.ini так же, как на диске.");
+    }
     const fs::path file = U8(path);
     fs::file_type type{};
     const std::string what = NotRegular(file, type);
@@ -622,7 +709,7 @@ class Checker {
       // link names, which outside the folder is whatever the machine holds.
       bool resolves = false;
       const bool inside = Inside(file, resolves);
-      Add(inside ? Severity::Warning : Severity::Error, line, "installer",
+      Add(inside ? Severity::Warning : Severity::Error, "installer",
           head + " — символьная ссылка на " + Quoted(Target(file)) +
               (inside ? "" : " за пределами папки диска") +
               ": Windows не увидит на диске файла, и проверка не читает через ссылку.");
@@ -633,7 +720,7 @@ class Checker {
                   type == fs::file_type::directory
               ? cannot
               : Severity::Error,
-          line, "installer",
+          "installer",
           head + (type == fs::file_type::directory ? " — это папка, а не программа."
                   : what == "нет файла"             ? " — нет такого файла."
                                                     : " — " + what + ", а не программа."));
@@ -641,11 +728,63 @@ class Checker {
     }
     DiskProbe probe(root_);
     const InstallerKind kind = ClassifyInstaller(path, probe);
-    Add(Severity::Info, line, "installer", head + " — " + kind.Kind + ".");
+    Add(Severity::Info, "installer", head + " — " + kind.Kind + ".");
     for (const InstallerProblem& p : kind.Problems)
-      Add(p.Fatal ? cannot : Severity::Warning, line, "installer-start", head + ": " + p.Text);
+      Add(p.Fatal ? cannot : Severity::Warning, "installer-start", head + ": " + p.Text);
+    const bool windows = kind.Kind.find("Windows") != std::string::npos;
+    if (section != ini::kPrg || !windows) return;
+    prgWindows_ = true;
+    if (!options_.WindowsOnly)
+      Add(Severity::Warning, "installer-linux",
+          head + ": меню для Linux, которое образ кладёт на диск, программу Windows не "
+                 "запустит: на Linux кнопка установки только сообщит «" +
+              consts::SBadFormat + "» Если диск только для Windows, соберите образ с "
+                                   "--windows-only.");
   }
+
+  // The disc's own spelling of a location that names a file only when
+  // letter case is ignored, as Windows reads names; nothing when it is
+  // spelt as on the disc or not there at all.
+  std::optional<std::string> OtherCase(const std::string& location) const {
+    std::string rel, part;
+    bool differs = false;
+    fs::path at = U8(programDir_);
+    const auto step = [&]() {
+      if (part.empty() || part == ".") return true;
+      std::error_code ec;
+      std::string found;
+      if (part != "..")
+        for (fs::directory_iterator it(at, ec), end; !ec && it != end; it.increment(ec)) {
+          const std::string name = Utf8Of(it->path().filename());
+          if (name == part) {
+            found = name;
+            break;
+          }
+          if (found.empty() && SameName(platform::Utf8ToUtf16(part), name)) found = name;
+        }
+      if (part == "..") found = part;
+      if (found.empty()) return false;
+      differs |= found != part;
+      at /= U8(found);
+      rel += (rel.empty() ? "" : "/") + found;
+      part.clear();
+      return true;
+    };
+    for (const char c : location) {
+      if (c == '\\' || c == '/') {
+        if (!step()) return std::nullopt;
+      } else {
+        part += c;
+      }
+    }
+    if (!step() || !differs) return std::nullopt;
+    return rel;
+  }
+
   void Manuals() {
+    const auto Add = [this](Severity level, int at, const char* code, std::string message) {
+      this->Add(level, at, code, std::move(message), ini::kDocBase, ini::kDocBaseDir);
+    };
     const std::string dir = inif::ReadSetupValue(ini::kDocBase, ini::kDocBaseDir);
     const int line = LineOf(ini::kDocBase, ini::kDocBaseDir);
     if (dir.empty()) {
@@ -657,12 +796,20 @@ class Checker {
     const std::string path = Native(dir);
     if (fs::exists(U8(path), ec))
       Add(Severity::Info, line, "manuals", "Руководства: кнопка откроет " + Quoted(path) + ".");
+    else if (const std::optional<std::string> disk = OtherCase(dir))
+      Add(options_.WindowsOnly ? Severity::Info : Severity::Warning, line, "manuals-case",
+          "Руководства: на диске " + Quoted(*disk) + ", а не " + Quoted(dir) +
+              ": буквы различаются регистром. Windows папку откроет, а меню для Linux на этом "
+              "диске сообщит об ошибке. Напишите имя в setup.ini так же, как на диске.");
     else
       Add(Severity::Warning, line, "manuals",
           "Руководства: нет " + Quoted(path) + ", кнопка сообщит об ошибке.");
   }
 
   void ServiceDb() {
+    const auto Add = [this](Severity level, int at, const char* code, std::string message) {
+      this->Add(level, at, code, std::move(message), ini::kService, ini::kPath);
+    };
     const std::string dir = inif::GetServicePath();
     const int line = LineOf(ini::kService, ini::kPath);
     if (dir.empty()) {
@@ -692,15 +839,18 @@ class Checker {
                                         fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
       const fs::directory_entry& entry = *it;
-      const std::string shown = programDir_ + Utf8Of(entry.path().lexically_relative(U8(programDir_)));
+      const fs::path relative = entry.path().lexically_relative(U8(programDir_));
+      const std::u8string generic = relative.generic_u8string();
+      const std::string rel(generic.begin(), generic.end());
+      const std::string shown = programDir_ + Utf8Of(relative);
       std::error_code statEc;
       const fs::file_status st = entry.symlink_status(statEc);
       folders_[Utf8Of(entry.path().parent_path())].push_back(
-          {Utf8Of(entry.path().filename()), shown, st.type() == fs::file_type::directory});
+          {Utf8Of(entry.path().filename()), shown, rel, st.type() == fs::file_type::directory});
       switch (st.type()) {
         case fs::file_type::regular:
         case fs::file_type::directory:
-          Private(shown, st);
+          Private(shown, rel, st);
           break;
         case fs::file_type::symlink: {
           bool resolves = false;
@@ -710,19 +860,22 @@ class Checker {
             Add(Severity::Warning, 0, "link",
                 Quoted(shown) + " — символьная ссылка на " + target +
                     (resolves ? "" : ", которая никуда не ведёт") +
-                    ": Windows не увидит там файла, на Linux это останется ссылкой.");
+                    ": Windows не увидит там файла, на Linux это останется ссылкой.",
+                {}, {}, rel);
           else
             Add(Severity::Error, 0, "link-outside",
                 Quoted(shown) + " — символьная ссылка на " + target +
                     " за пределами папки диска: с диска она укажет на то, что лежит по этому "
-                    "пути на машине, где диск вставлен.");
+                    "пути на машине, где диск вставлен.",
+                {}, {}, rel);
           break;
         }
         default:
           Add(Severity::Error, 0, "special-file",
               Quoted(shown) + " — " + KindName(st.type()) +
                   ": такому не место на диске (устройство на диске, смонтированном без nodev, "
-                  "даст любому пользователю доступ к нему; канал и сокет не прочесть).");
+                  "даст любому пользователю доступ к нему; канал и сокет не прочесть).",
+              {}, {}, rel);
           break;
       }
     }
@@ -732,6 +885,7 @@ class Checker {
   struct Entry {
     std::string Name;
     std::string Shown;
+    std::string Rel;  // from the disc folder, with '/'
     bool Folder;
   };
 
@@ -779,8 +933,56 @@ class Checker {
       if (alike[joliet[i]].size() > 1) why.push_back("одинаковые после этого имена нумеруются");
       message += " (";
       for (std::size_t k = 0; k < why.size(); ++k) message += (k ? "; " : "") + why[k];
-      Add(Severity::Warning, 0, "name", message + ").");
+      Add(Severity::Warning, 0, "name",
+          message + "). Переименуйте его так, чтобы имя было одинаковым в обеих системах.", {},
+          {}, entries[i].Rel);
     }
+    Refused(entries, shown);
+  }
+
+  // Names Joliet keeps but Windows will not open as they stand, and names
+  // Windows takes for one: `shown` are the Joliet names.
+  void Refused(const std::vector<Entry>& entries, const std::vector<std::u16string>& shown) {
+    std::unordered_map<std::u16string, std::size_t> first;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const Entry& e = entries[i];
+      const std::u16string& name = shown[i];
+      const auto Say = [&](const char* code, const std::string& what) {
+        Add(Severity::Warning, 0, code, what, {}, {}, e.Rel);
+      };
+      const std::size_t bad = name.find_first_of(u"\"<>|");
+      if (bad != std::u16string::npos)
+        Say("name-refused", "в имени " + Quoted(Utf8(name)) + " знак «" +
+                                Utf8(name.substr(bad, 1)) +
+                                "», которого Windows в именах не допускает: файл на диске будет "
+                                "виден, но Windows его не откроет. Уберите из имени знаки "
+                                "< > \" | (и * ? : / \\).");
+      std::u16string stem = name.substr(0, name.find(u'.'));
+      while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+      if (IsDevice(platform::ProfileNameKey(stem)))
+        Say("name-device", "имя " + Quoted(Utf8(name)) + " начинается с имени устройства " +
+                               Utf8(stem) + ": Windows по нему откроет устройство, а не файл, "
+                               "с каким угодно расширением. Переименуйте его.");
+      if (!name.empty() && (name.back() == u'.' || name.back() == u' '))
+        Say("name-trailing", "имя " + Quoted(Utf8(name)) + " кончается " +
+                                 (name.back() == u'.' ? "точкой" : "пробелом") +
+                                 ": Windows отбрасывает их в конце имени и не откроет " +
+                                 (e.Folder ? "папку" : "файл") + ". Уберите " +
+                                 (name.back() == u'.' ? "точку." : "пробел."));
+      const auto [at, unique] = first.emplace(platform::ProfileNameKey(name), i);
+      if (!unique)
+        Say("name-case", Quoted(entries[at->second].Rel) + " и " + Quoted(e.Rel) +
+                             " различаются только регистром букв: для Windows это одно имя, "
+                             "и она откроет только один из них. Переименуйте один.");
+    }
+  }
+
+  static bool IsDevice(const std::u16string& stem) {
+    for (const char16_t* device : {u"CON", u"PRN", u"AUX", u"NUL"})
+      if (stem == platform::ProfileNameKey(device)) return true;
+    if (stem.size() != 4 || stem[3] < u'1' || stem[3] > u'9') return false;
+    const std::u16string head = stem.substr(0, 3);
+    return head == platform::ProfileNameKey(u"COM") || head == platform::ProfileNameKey(u"LPT");
   }
 
   // Joliet's room for a name: 103 units; a file's name and extension 103
@@ -799,19 +1001,23 @@ class Checker {
   }
 
   // The image is readable by all; a file kept from others is not kept so.
-  void Private([[maybe_unused]] const std::string& shown, [[maybe_unused]] const fs::file_status& st) {
+  void Private([[maybe_unused]] const std::string& shown, [[maybe_unused]] const std::string& rel,
+               [[maybe_unused]] const fs::file_status& st) {
 #ifndef _WIN32
     if ((st.permissions() & fs::perms::others_read) == fs::perms::none)
       Add(Severity::Warning, 0, "private",
           Quoted(shown) + " читается не всеми (права " +
               Octal(static_cast<unsigned>(st.permissions()) & 0777) +
-              "), а на диске его прочтёт всякий.");
+              "), а на диске его прочтёт всякий.", {}, {}, rel);
 #endif
   }
 
   static constexpr std::size_t kJolietUnits = 103;
 
+  CheckOptions options_;
   Report report_;
+  std::optional<std::size_t> utf8Text_;  // the finding on Russian text in UTF-8
+  bool prgWindows_ = false;              // [PRG] names a Windows program
   std::string programDir_;
   fs::path root_;
   std::u16string text_;
@@ -826,6 +1032,8 @@ class Checker {
 
 }  // namespace
 
-Report CheckDisc(const std::string& dir) { return Checker(dir).Run(); }
+Report CheckDisc(const std::string& dir, const CheckOptions& options) {
+  return Checker(dir, options).Run();
+}
 
 }  // namespace disc

@@ -12,9 +12,17 @@ enum class Severity { Info, Warning, Error };
 
 struct Finding {
   Severity Level = Severity::Info;
-  int Line = 0;          // line of setup.ini, 1-based; 0: the file as a whole
+  int Line = 0;          // line of setup.ini, 1-based; 0: the file as a whole, or a file of the disc
   std::string Code;      // stable name for tools: "unknown-key", "installer", ...
   std::string Message;   // Russian, UTF-8
+  std::string Section;   // the setup.ini section it is about, as the known name; "" none
+  std::string Key;       // its key; "" none
+  std::string Path;      // the disc's file it is about, relative, with '/'; "" none
+};
+
+struct CheckOptions {
+  // The image leaves the Linux menu out: nothing on the disc starts there.
+  bool WindowsOnly = false;
 };
 
 struct Report {
@@ -29,7 +37,7 @@ struct Report {
 };
 
 // Never throws except std::bad_alloc.
-Report CheckDisc(const std::string& dir);
+Report CheckDisc(const std::string& dir, const CheckOptions& options = {});
 
 // The report for people (what the menu shows, then the problems by line) and
 // for tools (one JSON object).

@@ -7,7 +7,8 @@
 namespace disc {
 namespace {
 
-std::string Where(int line) { return line ? "строка " + std::to_string(line) : "setup.ini"; }
+// A line of setup.ini, the disc's file a finding is about, or setup.ini as a whole.
+std::string Where(const Finding& f);
 
 // Valid UTF-8 whatever came in (a folder name from the command line may not
 // be), with every control character (C0, DEL, C1) written as \x1B in the
@@ -40,6 +41,10 @@ std::string JsonString(const std::string& s) { return "\"" + Clean(s, true) + "\
 
 std::string Shown(const std::string& s) { return Clean(s, false); }
 
+std::string Where(const Finding& f) {
+  return f.Line ? "строка " + std::to_string(f.Line) : f.Path.empty() ? "setup.ini" : Shown(f.Path);
+}
+
 const char* LevelName(Severity level) {
   return level == Severity::Error ? "error" : level == Severity::Warning ? "warning" : "info";
 }
@@ -58,7 +63,7 @@ int Report::ExitStatus() const {
 std::string FormatText(const Report& report) {
   std::string out = "Диск: " + Shown(report.Disc) + "\n\nМеню покажет и запустит:\n";
   for (const Finding& f : report.Findings)
-    if (f.Level == Severity::Info) out += "  " + Where(f.Line) + ": " + Shown(f.Message) + "\n";
+    if (f.Level == Severity::Info) out += "  " + Where(f) + ": " + Shown(f.Message) + "\n";
   std::vector<const Finding*> problems;
   for (const Finding& f : report.Findings)
     if (f.Level != Severity::Info) problems.push_back(&f);
@@ -66,7 +71,7 @@ std::string FormatText(const Report& report) {
                    [](const Finding* a, const Finding* b) { return a->Line < b->Line; });
   if (!problems.empty()) out += "\nЗамечания:\n";
   for (const Finding* f : problems)
-    out += "  " + Where(f->Line) + ": " +
+    out += "  " + Where(*f) + ": " +
            (f->Level == Severity::Error ? "ошибка: " : "предупреждение: ") + Shown(f->Message) + "\n";
   out += "\nИтог: ошибок " + std::to_string(report.Count(Severity::Error)) +
          ", предупреждений " + std::to_string(report.Count(Severity::Warning)) + ".\n";
@@ -85,7 +90,8 @@ std::string FormatJson(const Report& report) {
     out += separator;
     out += "{\"severity\": \"" + std::string(LevelName(f.Level)) +
            "\", \"line\": " + std::to_string(f.Line) + ", \"code\": " + JsonString(f.Code) +
-           ", \"message\": " + JsonString(f.Message) + "}";
+           ", \"section\": " + JsonString(f.Section) + ", \"key\": " + JsonString(f.Key) +
+           ", \"path\": " + JsonString(f.Path) + ", \"message\": " + JsonString(f.Message) + "}";
     separator = ",\n  ";
   }
   return out + "\n]}\n";

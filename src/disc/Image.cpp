@@ -31,10 +31,12 @@ struct Added {
   const char* Name;
   bool FromPayload;
   bool Directory;
+  bool Linux;  // left out of a disc for Windows only
 };
 constexpr Added kAdded[] = {
-    {"skdsetup.exe", true, false}, {"autorun.inf", false, false}, {"skdsetup", true, false},
-    {"autorun.sh", false, false},  {"qt.conf", true, false},      {"linux", true, true},
+    {"skdsetup.exe", true, false, false}, {"autorun.inf", false, false, false},
+    {"skdsetup", true, false, true},      {"autorun.sh", false, false, true},
+    {"qt.conf", true, false, true},       {"linux", true, true, true},
 };
 
 // The desktop runs it after asking (autostart of applications after mount).
@@ -368,14 +370,14 @@ std::string ScratchParent(const std::string& disc) {
   return {};
 }
 
-std::string PayloadFolder(const ImageOptions& options) {
-  if (!options.Payload.empty()) return options.Payload;
+}  // namespace
+
+std::string PayloadFolder(const std::string& option) {
+  if (!option.empty()) return option;
   if (const char* env = std::getenv("SKD_PAYLOAD"); env && *env) return env;
   std::string self = RealPath("/proc/self/exe");
   return Parent(self) + "/payload";
 }
-
-}  // namespace
 
 int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions& options,
               std::string& messages) {
@@ -385,7 +387,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   const char* given = std::getenv("SKD_SIGN_PASSWORD");
   const std::string password = given ? given : "";
   unsetenv("SKD_SIGN_PASSWORD");
-  const Report report = CheckDisc(dir);
+  const Report report = CheckDisc(dir, {options.WindowsOnly});
   if (report.Count(Severity::Error) > 0) {
     messages = FormatText(report) + kNotWritten;
     return 2;
@@ -418,6 +420,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
   }
   std::vector<const Added*> adding;
   for (const Added& a : kAdded) {
+    if (a.Linux && options.WindowsOnly) continue;
     bool kept = false;
     for (const std::string& n : names) {
       if (platform::ProfileNamesEqual(platform::Utf8ToUtf16(n), platform::Utf8ToUtf16(a.Name))) {
@@ -429,7 +432,7 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     if (!kept) adding.push_back(&a);
   }
 
-  const std::string payload = PayloadFolder(options);
+  const std::string payload = PayloadFolder(options.Payload);
   for (const Added* a : adding) {
     if (!a->FromPayload) continue;
     const std::string path = payload + "/" + a->Name;

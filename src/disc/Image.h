@@ -13,7 +13,12 @@ struct ImageOptions {
   // comes from SKD_SIGN_PASSWORD_FILE or SKD_SIGN_PASSWORD, never from the
   // command line; SKD_TIMESTAMP_URL names a timestamp server, if any.
   std::string Cert;
+  // No Linux menu: for a disc whose installers are Windows programs.
+  bool WindowsOnly = false;
 };
+
+// The payload folder: the option, SKD_PAYLOAD, or payload/ beside skddisc.
+std::string PayloadFolder(const std::string& option);
 
 // Checks `dir` and refuses it when the check finds an error; otherwise
 // writes the ISO image `iso`. Everything to say (Russian, UTF-8) goes to

@@ -138,8 +138,17 @@ std::vector<Case> Cases() {
        {{Severity::Error, 6, "installer-start", "CR"}}, 2},
       {"64-bit installer", Clean("run.sh", "setup.exe"), {{"Install/setup.exe", Pe(0x8664, 1, 0x0022, 0xF0)}},
        {{Severity::Warning, 6, "installer-start", "32-разрядной"}}, 1},
+      // The image puts the Linux menu on every disc, whose button cannot start it.
       {"32-bit installer", Clean("run.sh", "setup.exe"), {{"Install/setup.exe", Pe(0x14C)}},
-       {{Severity::Info, 6, "installer", "x86, 32 бита"}}, 0},
+       {{Severity::Info, 6, "installer", "x86, 32 бита"},
+        {Severity::Warning, 6, "installer-linux", "--windows-only"}}, 1},
+      {"UTF-8 Russian on a Windows disc",
+       "[PRG]\nName=Программа\nLocation=Install\\setup.exe\n", {{"Install/setup.exe", Pe(0x14C)}},
+       {{Severity::Error, 0, "code-page", "на любой Windows"}}, 2},
+      // Windows opens the file; the Linux menu would not find it.
+      {"letter case", Clean("Install\\run.sh", "install\\RUN.sh"), {},
+       {{Severity::Warning, 6, "installer-case", "«Install/run.sh»"},
+        {Severity::Info, 6, "installer", "сценарий Linux"}}, 1},
       {"no interpreter", "", {{"Install/run.sh", "#!/no/such/sh\n"}},
        {{Severity::Error, 6, "installer-start", "«/no/such/sh»"}}, 2, true},
       {"no run bit", "", {},
@@ -158,6 +167,9 @@ std::vector<Case> Cases() {
       {"folders missing", Clean("Path=Service", "Path=Base"), {{"Docs/manual.txt", ""}},
        {{Severity::Warning, 8, "manuals", "нет"},
         {Severity::Warning, 10, "service-db", "нет папки"}}, 1},
+      // Room for the date line: 460 pixels of bold Arial 12 px (about 8 a letter).
+      {"text wider than the window", Clean("Date=2026", "Date=" + std::string(40, 'W') + "Последний"), {},
+       {{Severity::Warning, 12, "too-wide", "только «WWWWW"}}, 1},
       {"half-filled", Clean("[DATE]", "[DBSETUP]\r\nName=База\r\n[DATE]"), {},
        {{Severity::Warning, 11, "half-filled", "«Name»"}}, 1},
       // Broken installers: each one the menu refuses, and so [PRG]'s is an error.
@@ -188,6 +200,12 @@ std::vector<Case> Cases() {
        [](const fs::path& d) { fs::resize_file(d / "setup.ini", (std::uintmax_t{256} << 20) + 1); return std::string(); }},
       {"UTF-16 LE without a mark", Utf16Le(kCleanIni).substr(2), {},
        {{Severity::Error, 0, "no-bom", "UTF-16 LE без метки"}}, 2},
+      {"UTF-16 BE without a mark, Russian", [] {
+         std::string be;  // what iconv -t UTF-16BE writes
+         for (char16_t c : platform::Utf8ToUtf16("[ПРГ]\r\nИмя=Программа учёта\r\nПуть=Установка\r\n"))
+           be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+         return be;
+       }(), {}, {{Severity::Error, 0, "no-bom", "UTF-16 BE без метки"}}, 2},
 #ifndef _WIN32
       {"setup.ini a FIFO", "", {}, {{Severity::Error, 0, "no-setup-ini", "FIFO"}}, 2, true, true,
        [](const fs::path& d) { fs::remove(d / "setup.ini"); Fifo(d / "setup.ini"); return std::string(); }},
@@ -227,6 +245,13 @@ std::vector<Case> Cases() {
       {"not UTF-8, * and ? in names", "", {{"Docs/\xff\xfe" "bad", "x"}, {"Docs/*", "x"}, {"Docs/?", "x"}},
        {{Severity::Warning, 0, "name", "как «__bad»"}, {Severity::Warning, 0, "name", "как «_0»"},
         {Severity::Warning, 0, "name", "как «_1»"}}, 1, true},
+      {"names Windows refuses or takes for one",
+       "", {{"Docs/a<b>|c.txt", "x"}, {"Docs/Схема \"А\".txt", "x"}, {"Docs/aux.txt", "x"},
+            {"Docs/Com1", "x"}, {"Docs/отчёт.txt.", "x"}, {"Docs/Readme.txt", "x"}, {"Docs/README.TXT", "x"}},
+       {{Severity::Warning, 0, "name-refused", "«<»"}, {Severity::Warning, 0, "name-refused", "«\"»"},
+        {Severity::Warning, 0, "name-device", "устройства aux"}, {Severity::Warning, 0, "name-device", "Com1"},
+        {Severity::Warning, 0, "name-trailing", "точкой"},
+        {Severity::Warning, 0, "name-case", "«Docs/README.TXT» и «Docs/Readme.txt»"}}, 1, true},
       {"readable by the owner only", "", {}, {{Severity::Warning, 0, "private", "600"}}, 1, true, true,
        [](const fs::path& d) { fs::permissions(d / "Docs/manual.txt", fs::perms::owner_read | fs::perms::owner_write); return std::string(); }},
 #endif
@@ -267,6 +292,10 @@ TEST_P(DiscCheck, FindsEachMistakeOnItsLine) {
                f.Message.find(e.Text) != std::string::npos;
     EXPECT_TRUE(found) << c.Name << ": no " << e.Code << " on line " << e.Line << "\n" << text;
   }
+  for (const disc::Finding& f : report.Findings)
+    if (f.Code.rfind("name", 0) == 0) {
+      EXPECT_NE(f.Path.find("Docs/"), std::string::npos) << f.Message;
+    }
   EXPECT_EQ(report.ExitStatus(), c.Status) << text;
   const std::string json = disc::FormatJson(report);
   EXPECT_NE(json.find("\"status\": " + std::to_string(c.Status)), std::string::npos);
@@ -283,6 +312,21 @@ INSTANTIATE_TEST_SUITE_P(Discs, DiscCheck, testing::ValuesIn(Cases()),
                              name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
                            return name;
                          });
+
+// A disc imaged without the Linux menu: nothing is said of it, and Russian
+// UTF-8 there is for Windows alone, so garbled whatever the installer.
+TEST(DiscCheckWindowsOnly, NoLinuxMenuToWarnOf) {
+  TempDir disc;
+  disc.Write("Install/setup.exe", Pe(0x14C));
+  disc.Write("setup.ini", Utf16Le("[PRG]\r\nName=x\r\nLocation=install\\setup.exe\r\n"));
+  EXPECT_EQ(disc::CheckDisc(disc.Dir(), {.WindowsOnly = true}).ExitStatus(), 0)
+      << disc::FormatText(disc::CheckDisc(disc.Dir(), {.WindowsOnly = true}));
+  disc.Write("setup.ini", "[PRG]\nName=Программа\nLocation=Install\\run.sh\n");
+  disc.Write("Install/run.sh", "#!/bin/sh\n");
+  fs::permissions(disc.Path() / "Install/run.sh", fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_EQ(disc::CheckDisc(disc.Dir(), {.WindowsOnly = true}).ExitStatus(), 2);
+  EXPECT_EQ(disc::CheckDisc(disc.Dir()).ExitStatus(), 1);
+}
 
 TEST(DiscCheckSample, TheSampleDiscHasNoError) {
   const disc::Report report = disc::CheckDisc(SKD_SAMPLE_DISC);
