@@ -29,7 +29,7 @@ grep -q 'Signature verification: ok' "$IT_TMP/first.out" || fail "$(tail -30 "$I
 [[ -f build/preview/linux-150.png ]] || fail "no build/preview/linux-150.png"
 # The 32-bit loader must run: some kernels run no 32-bit program at all.
 have_wine=0
-/usr/lib/wine/wine --version >/dev/null 2>&1 && have_wine=1
+"$src/scripts/wine.sh" --check 2>/dev/null && have_wine=1
 if ((have_wine)); then
   [[ -f build/preview/windows-150.png ]] || fail "no build/preview/windows-150.png"
 fi
@@ -50,7 +50,7 @@ kill "$menu"
 wait_no_window "$DISC_NAME" 60
 # Then wine.sh makes the prefix once and starts the Windows menu from D:\.
 if ((!have_wine)); then
-  log "no Wine that runs here: the Windows menu was not run"
+  log "not run here: the Windows menu of Before burning (no Wine that runs on this machine)"
   for _ in $(seq 600); do is_running "$block" || break; sleep 0.1; done
 fi
 for _ in $(seq 3000); do

@@ -45,7 +45,7 @@ iso=$IT_TMP/disc.iso
   fail "skddisc image: $(cat "$IT_TMP/image.out")"
 # The 32-bit loader must run: some kernels run no 32-bit program at all.
 have_wine=0
-/usr/lib/wine/wine --version >/dev/null 2>&1 && have_wine=1
+"$src/scripts/wine.sh" --check 2>/dev/null && have_wine=1
 
 for source in "$iso" folder; do
   for scale in 100 150; do
@@ -76,7 +76,7 @@ for source in "$iso" folder; do
     done
   done
 done
-((have_wine)) || log "no Wine that runs here: the Windows pictures were not checked"
+((have_wine)) || log "not run here: the Windows pictures (no Wine that runs on this machine)"
 
 log "refusals: a scale out of range, a source that is not there"
 for bad in "--scale 250" "--scale x"; do
