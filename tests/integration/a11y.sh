@@ -14,6 +14,7 @@ if [[ -z ${SKD_A11Y_SESSION:-} ]]; then
 fi
 export SKD_A11Y_SESSION
 source "$(dirname "$0")/launcher.sh"
+# shellcheck disable=SC2034 # lib.sh's cleanup reads it
 IT_MARK=SKD_A11Y_SESSION=$SKD_A11Y_SESSION
 session
 
@@ -32,6 +33,7 @@ printf '%s\n' 'AudioOutputMethod "libao"' 'AddModule "espeak-ng" "sd_espeak-ng" 
   'DefaultModule espeak-ng' >"$home/.config/speech-dispatcher/speechd.conf"
 echo default_driver=null >"$home/.libao"
 speech=$out/orca.log
+: >"$speech"  # not the last run's
 start_prog env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
   XDG_DATA_HOME="$home/.local/share" GSETTINGS_BACKEND=memory LC_ALL=C.UTF-8 \
   script -qfec "orca -u '$home/orca' --debug-file=/dev/tty" "$speech"
