@@ -13,6 +13,7 @@ packages=("$@"
   xvfb xauth openbox xdotool x11-apps imagemagick
   fonts-dejavu-core fonts-liberation xdg-utils
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  orca speech-dispatcher speech-dispatcher-espeak-ng
   firebird3.0-server libfbclient2
 )
 missing=()

@@ -126,12 +126,25 @@ TAccessible ControlAccessible(const TFormLayout& layout, const TControlRow& row,
   return a;
 }
 
+std::vector<TAccChange> AccessibleChanges(const std::vector<TAccessible>& before,
+                                          const std::vector<TAccessible>& after) {
+  std::vector<TAccChange> changes;
+  for (std::size_t i = 0; i < after.size() && i < before.size(); ++i) {
+    const TAccChange c{.Index = i,
+                       .Name = after[i].Name != before[i].Name,
+                       .Description = after[i].Description != before[i].Description,
+                       .Announce = after[i].Live && after[i].Name != before[i].Name &&
+                                   !after[i].Name.empty()};
+    if (c.Name || c.Description) changes.push_back(c);
+  }
+  return changes;
+}
+
 TAccessible DialogAccessible(const dialogs::TMessageDialogLayout& layout, TDialogPart part,
                              int button) {
   switch (part) {
     case TDialogPart::Window:
-      return {.Role = TAccRole::Alert, .Name = SpokenText(layout.Caption),
-              .Description = SpokenText(layout.Text)};
+      return {.Role = TAccRole::Alert, .Name = SpokenText(layout.Caption)};
     case TDialogPart::Icon: {
       static constexpr const char* kIconNames[] = {"", "Предупреждение", "Ошибка", "Информация",
                                                    "Вопрос"};

@@ -195,14 +195,40 @@ TEST(Accessible, EveryWindowAsTheTableSays) {
   EXPECT_EQ(ControlAccessible(MainLayout(), install, ampersand, hint).Name, "R&D");
 }
 
+// Only a change is told, and a live control's new text is read out; the
+// status line set again at each tick of the installer's monitor tells nothing.
+TEST(Accessible, ChangesToldOnceAndLiveOnesAnnounced) {
+  const TAccessible status{.Role = TAccRole::StatusLine, .Name = "Идет установка ...", .Live = true};
+  const TAccessible label{.Role = TAccRole::Label, .Name = "Имя", .Description = "d"};
+  const auto with = [](TAccessible a, std::string name, std::string description) {
+    a.Name = std::move(name);
+    a.Description = std::move(description);
+    return a;
+  };
+  const struct {
+    std::vector<TAccessible> After;
+    std::vector<TAccChange> Told;
+  } cases[] = {
+      {{status, label}, {}},
+      {{with(status, "Готово", ""), label},
+       {{.Index = 0, .Name = true, .Announce = true}}},
+      {{with(status, "", ""), label}, {{.Index = 0, .Name = true}}},
+      {{status, with(label, "Другое", "d")}, {{.Index = 1, .Name = true}}},
+      {{status, with(label, "Имя", "e")}, {{.Index = 1, .Description = true}}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AccessibleChanges({status, label}, c.After), c.Told) << c.After[0].Name;
+}
+
 TEST(Accessible, MessageDialogTellsItsTextAndKind) {
   dialogs::TMessageDialogLayout d;
   d.Caption = "Подтверждение";
   d.Text = "Закрыть\rпрограмму?";
   d.Icon = dialogs::TDialogIcon::Question;
   d.Buttons = {{dialogs::mbYes, "&Да", 6, {}}};
-  EXPECT_EQ(DialogAccessible(d, TDialogPart::Window).Description, "Закрыть программу?");
-  EXPECT_EQ(DialogAccessible(d, TDialogPart::Window).Role, TAccRole::Alert);
+  // The text is read once: as the alert's label, not again as its description.
+  EXPECT_EQ(DialogAccessible(d, TDialogPart::Window),
+            (TAccessible{.Role = TAccRole::Alert, .Name = "Подтверждение"}));
   EXPECT_EQ(DialogAccessible(d, TDialogPart::Text).Name, "Закрыть программу?");
   EXPECT_EQ(DialogAccessible(d, TDialogPart::Icon).Name, "Вопрос");
   EXPECT_EQ(DialogAccessible(d, TDialogPart::Button, 0).Name, "Да");

@@ -63,9 +63,10 @@ it_cleanup() {
     for _ in $(seq 30); do is_running "$pid" || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null || true
   done
-  # What those started in turn (installers, openers) and anything else
-  # running from this test's folder.
-  procs_end $(procs_marked "" "$IT_TMP")
+  # What those started in turn (installers, openers), anything else
+  # running from this test's folder, and what carries the test's IT_MARK
+  # ("NAME=value" of its environment; what a private D-Bus starts).
+  procs_end $(procs_marked "${IT_MARK:-}" "$IT_TMP")
   [[ -n ${XSESSION_XVFB:-} ]] && xsession_stop
   rm -rf "$IT_TMP"
   exit "$rc"

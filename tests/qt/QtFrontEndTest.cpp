@@ -281,7 +281,7 @@ class QtFrontEndTest : public QObject {
     QCOMPARE(caption, QStringLiteral("Завершение работы"));
     QCOMPARE(text, QStringLiteral("Закрыть программу?"));
     QCOMPARE(heard, (QStringList{
-                        QStringLiteral("AlertMessage \"Завершение работы\" (Закрыть программу?)"),
+                        QStringLiteral("AlertMessage \"Завершение работы\" ()"),
                         QStringLiteral("Graphic \"Вопрос\" ()"),
                         QStringLiteral("StaticText \"Закрыть программу?\" ()"),
                         QStringLiteral("Button \"Да\" ()")}));

@@ -1382,10 +1382,143 @@ TEST_F(Win32FrontEnd, AccessibleAsTheTableSays) {
     GetRoleTextW(static_cast<DWORD>(id), text, 64);
     return std::wstring(text);
   };
-  EXPECT_EQ(tree, role(ROLE_SYSTEM_ALERT) + L" «Завершение работы» — Закрыть программу?\n  " +
+  EXPECT_EQ(tree, role(ROLE_SYSTEM_ALERT) + L" «Завершение работы»\n  " +
                       role(ROLE_SYSTEM_GRAPHIC) + L" «Вопрос»\n  " + role(ROLE_SYSTEM_STATICTEXT) +
                       L" «Закрыть программу?»\n  " + role(ROLE_SYSTEM_PUSHBUTTON) + L" «Да»\n  " +
                       role(ROLE_SYSTEM_PUSHBUTTON) + L" «Нет»\n");
+}
+
+// The Dynamic Annotation service, as far as the live setting goes: Wine's
+// takes no property.
+class AnnotationStandIn final : public IAccPropServices {
+ public:
+  struct Prop {
+    HWND Window;
+    DWORD Object, Child;
+    GUID Id;
+    long Value;  // -1: cleared
+  };
+  std::vector<Prop> Props;
+
+  HRESULT STDMETHODCALLTYPE SetHwndProp(HWND h, DWORD o, DWORD c, MSAAPROPID id,
+                                        VARIANT v) override {
+    Props.push_back({h, o, c, id, v.vt == VT_I4 ? v.lVal : -2});
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ClearHwndProps(HWND h, DWORD o, DWORD c, const MSAAPROPID* ids,
+                                           int n) override {
+    for (int i = 0; i < n; ++i) Props.push_back({h, o, c, ids[i], -1});
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // clang-format off
+#define UNUSED(name, ...) HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return E_NOTIMPL; }
+  UNUSED(SetPropValue, const BYTE*, DWORD, MSAAPROPID, VARIANT)
+  UNUSED(SetPropServer, const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope)
+  UNUSED(ClearProps, const BYTE*, DWORD, const MSAAPROPID*, int)
+  UNUSED(SetHwndPropStr, HWND, DWORD, DWORD, MSAAPROPID, LPCWSTR)
+  UNUSED(SetHwndPropServer, HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope)
+  UNUSED(ComposeHwndIdentityString, HWND, DWORD, DWORD, BYTE**, DWORD*)
+  UNUSED(DecomposeHwndIdentityString, const BYTE*, DWORD, HWND*, DWORD*, DWORD*)
+  UNUSED(SetHmenuProp, HMENU, DWORD, MSAAPROPID, VARIANT)
+  UNUSED(SetHmenuPropStr, HMENU, DWORD, MSAAPROPID, LPCWSTR)
+  UNUSED(SetHmenuPropServer, HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope)
+  UNUSED(ClearHmenuProps, HMENU, DWORD, const MSAAPROPID*, int)
+  UNUSED(ComposeHmenuIdentityString, HMENU, DWORD, BYTE**, DWORD*)
+  UNUSED(DecomposeHmenuIdentityString, const BYTE*, DWORD, HMENU*, DWORD*)
+#undef UNUSED
+  // clang-format on
+};
+
+std::vector<std::pair<DWORD, LONG>> g_events;  // event, child
+
+void CALLBACK RecordEvent(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG child, DWORD, DWORD) {
+  g_events.push_back({event, child});
+}
+
+// One installation of eight ticks, as a screen reader meets it: the status
+// line is a polite live region and tells its change once as the installer
+// starts and once as it ends, not at every tick of its monitor between.
+TEST_F(Win32FrontEnd, InstallationToldOncePerChange) {
+  constexpr DWORD kLiveRegionChanged = 0x8019;
+  constexpr GUID kLiveSetting = {
+      0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+  struct : ILauncher {
+    int ticks = 8;
+    bool StartProcess(const std::string&, platform::TProcessInformation&, std::int32_t&) override {
+      return true;
+    }
+    bool GetExitCode(platform::TProcessInformation&, std::uint32_t& code) override {
+      code = ticks-- > 0 ? platform::kStillActive : 0;
+      return true;
+    }
+    std::intptr_t ShellOpen(const std::string&) override { return 0; }
+  } installer;
+  struct : ITimer {
+    bool on = false;
+    void SetEnabled(bool enabled) override { on = enabled; }
+    bool Enabled() const override { return on; }
+    void SetInterval(int) override {}
+    int Interval() const override { return 1000; }
+  } timer;
+  AnnotationStandIn annotations;
+  UseAnnotationService(&annotations);
+  WriteIni("[PRG]\nName=Программа СКУД\nLocation=s.exe\n");
+  LONG status = 0;
+  {
+    Win32MainWindow window(dialogs_);
+    Win32MessagePump pump;
+    TSKDSetupForm form({window, timer, pump, dialogs_, installer});
+    form.FormCreate();
+    // A screen reader asks for the window's object first.
+    IAccessible* acc = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(
+        AccessibleObjectFromWindow(window.Handle(), OBJID_CLIENT, IID_IAccessible, (void**)&acc));
+    RECT r = window.ControlRect(StatusLabel);
+    MapWindowPoints(window.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    VARIANT child;
+    ASSERT_HRESULT_SUCCEEDED(
+        acc->accHitTest((r.left + r.right) / 2, (r.top + r.bottom) / 2, &child));
+    acc->Release();
+    status = child.lVal;
+    ASSERT_EQ(annotations.Props.size(), 1u);
+    EXPECT_EQ(annotations.Props[0].Child, static_cast<DWORD>(status));
+    EXPECT_TRUE(IsEqualGUID(annotations.Props[0].Id, kLiveSetting));
+    EXPECT_EQ(annotations.Props[0].Value, 1);  // polite
+
+    g_events.clear();
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_NAMECHANGE, kLiveRegionChanged, nullptr, RecordEvent,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    form.SoftSetupRXSBClick();
+    for (int tick = 0; timer.on && tick < 20; ++tick) form.Timer1Timer();
+    // Then a mark: every event before it has come once it comes.
+    NotifyWinEvent(EVENT_OBJECT_HELPCHANGE, window.Handle(), OBJID_CLIENT, CHILDID_SELF);
+    const DWORD deadline = GetTickCount() + 30000;
+    while ((g_events.empty() || g_events.back().first != EVENT_OBJECT_HELPCHANGE) &&
+           GetTickCount() < deadline) {
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+      Sleep(10);
+    }
+    UnhookWinEvent(hook);
+  }
+  UseAnnotationService(nullptr);
+  EXPECT_EQ(installer.ticks, -1);
+  std::erase_if(g_events, [](const auto& e) {
+    return e.first != EVENT_OBJECT_NAMECHANGE && e.first != kLiveRegionChanged;
+  });
+  // "Идет установка ..." at the first tick, the idle text after the last.
+  const std::vector<std::pair<DWORD, LONG>> expected = {
+      {EVENT_OBJECT_NAMECHANGE, status}, {kLiveRegionChanged, status},
+      {EVENT_OBJECT_NAMECHANGE, status}, {kLiveRegionChanged, status}};
+  EXPECT_EQ(g_events, expected);
+  // The annotation goes with the window.
+  ASSERT_EQ(annotations.Props.size(), 2u);
+  EXPECT_EQ(annotations.Props[1].Child, static_cast<DWORD>(status));
+  EXPECT_EQ(annotations.Props[1].Value, -1);
 }
 
 }  // namespace

@@ -114,9 +114,16 @@ std::optional<TAccessible> DialogPart(const QWidget* w) {
   return DialogAccessible(dialog->Layout(), part, button);
 }
 
+// Orca (43) drops a name change of an object without the focus, as the
+// status line always is, but speaks a notification as it shows, and one
+// inside a status bar as its news. Qt 6.4 has no announcement event.
+constexpr char kAnnouncement[] = "Announcement";
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (!object->isWidgetType()) return nullptr;
   auto* w = static_cast<QWidget*>(object);
+  if (w->objectName() == QLatin1String(kAnnouncement))
+    return new QAccessibleWidget(w, QAccessible::Notification);
   QWidget* const top = w->window();
   // A memo, and the parts Qt puts inside one, keep Qt's own: the memo's
   // text is a document to read.
@@ -144,5 +151,20 @@ void InstallAccessibility() {
 
 void TellNameChanged(QWidget* w) { Tell(w, QAccessible::NameChanged); }
 void TellDescriptionChanged(QWidget* w) { Tell(w, QAccessible::DescriptionChanged); }
+
+// The notification never shows on the screen: it is hidden and shown only
+// to the screen reader, which reads its name.
+void Announce(QWidget* w, const std::string& text) {
+  if (!QAccessible::isActive()) return;
+  auto* news = w->findChild<QWidget*>(QLatin1String(kAnnouncement), Qt::FindDirectChildrenOnly);
+  if (!news) {
+    news = new QWidget(w);
+    news->setObjectName(QLatin1String(kAnnouncement));
+    news->hide();
+  }
+  news->setAccessibleName(QString::fromStdString(text));
+  Tell(news, QAccessible::ObjectHide);
+  Tell(news, QAccessible::ObjectShow);
+}
 
 }  // namespace ui::qt

@@ -4,6 +4,8 @@
 
 #include <QAccessible>
 
+#include <string>
+
 #include "ui/Accessible.h"
 
 class QWidget;
@@ -20,5 +22,7 @@ void InstallAccessibility();
 // none listens.
 void TellNameChanged(QWidget* w);
 void TellDescriptionChanged(QWidget* w);
+// Has a listening screen reader read `text` out as news from `w`.
+void Announce(QWidget* w, const std::string& text);
 
 }  // namespace ui::qt

@@ -295,13 +295,13 @@ void QtForm::SetText(int control, const std::string& text) {
   label->setText(shown);  // the label itself tells its new name
   label->adjustSize();  // labels size themselves to their text
   if (!told) return;
-  // Others named or described by its text: a picture button by its label.
+  // Others are named or described by its text too: a picture button by its label.
   const std::vector<TAccessible> after = AccessibleControls();
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    QWidget* w = Control(layout_.Controls[i].Id);
-    if (w == label) continue;
-    if (after[i].Name != before[i].Name) TellNameChanged(w);
-    if (after[i].Description != before[i].Description) TellDescriptionChanged(w);
+  for (const TAccChange& c : AccessibleChanges(before, after)) {
+    QWidget* w = Control(layout_.Controls[c.Index].Id);
+    if (c.Name && w != label) TellNameChanged(w);  // a label tells its own
+    if (c.Description) TellDescriptionChanged(w);
+    if (c.Announce) Announce(w, after[c.Index].Name);
   }
 }
 

@@ -1,7 +1,5 @@
 #include "frontend/win32/Win32Accessible.h"
 
-#include <oleacc.h>
-
 #include <atomic>
 
 #include "frontend/win32/Win32Util.h"
@@ -18,6 +16,14 @@ constexpr GUID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0x
 constexpr wchar_t kExposedProp[] = L"SkdAccessible";
 // Windows 8's event that a live region changed; Windows 7 passes it by.
 constexpr DWORD kLiveRegionChanged = 0x8019;
+constexpr GUID kAccPropServices = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kIAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+// UI Automation's LiveSetting property, and its value Polite.
+constexpr GUID kLiveSetting = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr long kPolite = 1;
 
 // oleacc, oleaut32 (the strings a client frees) and ole32 (the apartment
 // the objects are handed out from), by their full paths, on first use.
@@ -27,6 +33,7 @@ struct OleApi {
   decltype(&::AccessibleObjectFromWindow) AccessibleObjectFromWindow = nullptr;
   BSTR(WINAPI* SysAllocString)(const OLECHAR*) = nullptr;
   HRESULT(WINAPI* CoInitializeEx)(LPVOID, DWORD) = nullptr;
+  HRESULT(WINAPI* CoCreateInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) = nullptr;
 };
 
 template <typename Fn>
@@ -42,6 +49,7 @@ const OleApi* Ole() {
     HMODULE aut = platform::LoadSystemLibrary(L"oleaut32.dll");
     HMODULE acc = platform::LoadSystemLibrary(L"oleacc.dll");
     Bind(a.CoInitializeEx, ole, "CoInitializeEx");
+    Bind(a.CoCreateInstance, ole, "CoCreateInstance");
     Bind(a.SysAllocString, aut, "SysAllocString");
     Bind(a.LresultFromObject, acc, "LresultFromObject");
     Bind(a.CreateStdAccessibleObject, acc, "CreateStdAccessibleObject");
@@ -58,6 +66,39 @@ const OleApi* Ole() {
   }();
   (void)apartment;
   return &api;
+}
+
+IAccPropServices* g_annotationStandIn = nullptr;
+
+IAccPropServices* Annotations() {
+  if (g_annotationStandIn) return g_annotationStandIn;
+  static IAccPropServices* const service = [] {
+    IAccPropServices* s = nullptr;
+    const OleApi* ole = Ole();
+    if (!ole || !ole->CoCreateInstance ||
+        FAILED(ole->CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                     kIAccPropServices, reinterpret_cast<void**>(&s))))
+      return static_cast<IAccPropServices*>(nullptr);
+    return s;
+  }();
+  return service;
+}
+
+void AnnotateLiveParts(HWND window, AccessibleSource& source) {
+  source.Annotated = true;
+  IAccPropServices* service = Annotations();
+  if (!service) return;
+  VARIANT polite{};
+  polite.vt = VT_I4;
+  polite.lVal = kPolite;
+  const std::vector<AccessiblePart> parts = source.Parts();
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const long child = static_cast<long>(i) + 1;
+    if (parts[i].Info.Live &&
+        SUCCEEDED(service->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT),
+                                       static_cast<DWORD>(child), kLiveSetting, polite)))
+      source.LiveChildren.push_back(child);
+  }
 }
 
 HRESULT PutString(BSTR* out, const std::string& text) {
@@ -430,8 +471,20 @@ LRESULT CALLBACK ExposedProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT AnswerGetObject(HWND window, WPARAM wp, LPARAM lp,
                         const std::shared_ptr<AccessibleSource>& source) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT || !Ole()) return 0;
+  if (!source->Annotated && source->Parts) AnnotateLiveParts(window, *source);
   return Hand(new WindowObject(window, source), wp);
 }
+
+void ForgetAccessible(HWND window, AccessibleSource& source) {
+  if (IAccPropServices* service = source.LiveChildren.empty() ? nullptr : Annotations())
+    for (const long child : source.LiveChildren)
+      service->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), static_cast<DWORD>(child),
+                              &kLiveSetting, 1);
+  source.LiveChildren.clear();
+  source.Disconnect();
+}
+
+void UseAnnotationService(IAccPropServices* service) { g_annotationStandIn = service; }
 
 void ExposeControl(HWND control, std::function<TAccessible()> info) {
   if (!control || GetPropW(control, kExposedProp)) return;
@@ -441,10 +494,14 @@ void ExposeControl(HWND control, std::function<TAccessible()> info) {
       SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ExposedProc)));
 }
 
-void NotifyNameChange(HWND window, int index, bool live) {
-  if (index < 0) return;
-  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, index + 1);
-  if (live) NotifyWinEvent(kLiveRegionChanged, window, OBJID_CLIENT, index + 1);
+void TellChanges(HWND window, const std::vector<TAccessible>& before,
+                 const std::vector<TAccessible>& after) {
+  for (const TAccChange& c : AccessibleChanges(before, after)) {
+    const LONG child = static_cast<LONG>(c.Index) + 1;
+    if (c.Name) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, child);
+    if (c.Description) NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, child);
+    if (c.Announce) NotifyWinEvent(kLiveRegionChanged, window, OBJID_CLIENT, child);
+  }
 }
 
 }  // namespace ui::win32

@@ -6,6 +6,8 @@
 // never at start-up.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <functional>
 #include <memory>
@@ -30,6 +32,8 @@ struct AccessibleSource {
   std::function<TAccessible()> Self;
   std::function<std::vector<AccessiblePart>()> Parts;
   std::function<void(int index)> Press;  // the default action of a painted button
+  bool Annotated = false;
+  std::vector<long> LiveChildren{};  // annotated live regions, cleared when the window goes
   void Disconnect() {
     Self = nullptr;
     Parts = nullptr;
@@ -38,7 +42,9 @@ struct AccessibleSource {
 };
 
 // Answers WM_GETOBJECT for the client object of `window`; 0 for any other
-// object, or without oleacc (DefWindowProc answers then).
+// object, or without oleacc (DefWindowProc answers then). The first answer
+// makes each live part a live region whose setting is polite (Dynamic
+// Annotation): Narrator reads a live region only with that setting.
 LRESULT AnswerGetObject(HWND window, WPARAM wp, LPARAM lp,
                         const std::shared_ptr<AccessibleSource>& source);
 
@@ -46,7 +52,18 @@ LRESULT AnswerGetObject(HWND window, WPARAM wp, LPARAM lp,
 // in place of what its window text says.
 void ExposeControl(HWND control, std::function<TAccessible()> info);
 
-// The painted part at `index` changed its text; a live one is announced.
-void NotifyNameChange(HWND window, int index, bool live);
+// The window is going: its annotations are cleared and its objects answer
+// nothing more.
+void ForgetAccessible(HWND window, AccessibleSource& source);
+
+// Tells what changed between `before` and `after`, the painted parts' infos
+// in their order (AccessibleParts): a live part's new text as a live region's
+// change too.
+void TellChanges(HWND window, const std::vector<TAccessible>& before,
+                 const std::vector<TAccessible>& after);
+
+// The Dynamic Annotation service: the system's, made when first needed; a
+// test hands in a stand-in (null: the system's again).
+void UseAnnotationService(IAccPropServices* service);
 
 }  // namespace ui::win32

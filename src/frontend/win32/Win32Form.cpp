@@ -435,7 +435,7 @@ void Win32Form::Perform(const TFormAction& action) {
 }
 
 Win32Form::~Win32Form() {
-  if (accessible_) accessible_->Disconnect();
+  if (accessible_) ForgetAccessible(hwnd_, *accessible_);
   if (hwnd_ && IsWindow(hwnd_)) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -547,11 +547,10 @@ std::vector<AccessiblePart> Win32Form::AccessibleParts() const {
   return parts;
 }
 
-int Win32Form::AccessibleIndex(int id) const {
-  const std::vector<const Control*> told = AccessibleControls();
-  for (std::size_t i = 0; i < told.size(); ++i)
-    if (told[i]->Row->Id == id) return static_cast<int>(i);
-  return -1;
+std::vector<TAccessible> Win32Form::AccessibleInfos() const {
+  std::vector<TAccessible> infos;
+  for (const Control* c : AccessibleControls()) infos.push_back(AccessibleOf(*c));
+  return infos;
 }
 
 void Win32Form::Invalidate(const Control& c) {
@@ -623,12 +622,14 @@ void Win32Form::SetCaption(const std::string& text) { SetWindowTextW(hwnd_, W(te
 void Win32Form::SetText(int id, const std::string& text) {
   Control* c = Find(id);
   if (!c || c->Row->Kind != ControlKind::Label) return;
+  // Told once something listens: it asked for the window's object.
+  const std::vector<TAccessible> before =
+      accessible_ ? AccessibleInfos() : std::vector<TAccessible>{};
   Invalidate(*c);
   c->Text = MessageText(text);
   AutoSize(*c);
   Invalidate(*c);
-  // Told once something listens: it asked for the window's object.
-  if (accessible_) NotifyNameChange(hwnd_, AccessibleIndex(id), AccessibleOf(*c).Live);
+  if (accessible_) TellChanges(hwnd_, before, AccessibleInfos());
 }
 
 void Win32Form::SetHint(int id, const std::string& hint) {

@@ -121,7 +121,7 @@ class Win32Form : public IFormView {
   // The controls told, in the order of their parts.
   std::vector<const Control*> AccessibleControls() const;
   std::vector<AccessiblePart> AccessibleParts() const;
-  int AccessibleIndex(int id) const;
+  std::vector<TAccessible> AccessibleInfos() const;  // the parts' infos, in their order
   int FitCaption(const Control& c) const;
   Control* Find(int id) const;
   void Invalidate(const Control& c);
