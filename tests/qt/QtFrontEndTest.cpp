@@ -58,7 +58,11 @@ void OnNextModal(std::function<void(QWidget*)> action) {
   auto* timer = new QTimer;
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, action] {
-    if (QWidget* w = QApplication::activeModalWidget()) {
+    // Once the dialog holds the focus: on a busy machine it can exist a tick
+    // before its first control takes it.
+    QWidget* w = QApplication::activeModalWidget();
+    QWidget* f = QApplication::focusWidget();
+    if (w && f && (f == w || w->isAncestorOf(f))) {
       timer->stop();
       timer->deleteLater();
       action(w);
