@@ -266,8 +266,6 @@ if wants disc; then
   mnt=$run/mnt
   # A desktop's runtime folder: a tmpfs of the user's own.
   shm=$(mktemp -d /dev/shm/skd-bench.XXXXXX)
-  wine_session
-  wine_end
   disc_wine=0
 
   # disc_run <name> <command...>: the command started from a fresh mount of
@@ -331,14 +329,24 @@ if wants disc; then
   disc_row 'Linux menu (`autorun.sh`)' "${desktop[@]}" "$mnt/autorun.sh"
   disc_row 'a bare Qt 6 window, same bundle' "${desktop[@]}" QT_QPA_PLATFORM=xcb "$mnt/bare_qt"
   # Wine from the mount as drive D:, its session started anew for each run
-  # (it keeps files of the drive open).
-  ln -sfn "$mnt" "$prefix/dosdevices/d:"
-  disc_wine=1
-  wine_run=(env "${wine_env[@]}" DISPLAY="$DISPLAY" /usr/lib/wine/wine)
-  disc_row 'Windows menu (`D:\skdsetup.exe`, Wine)' "${wine_run[@]}" 'D:\skdsetup.exe'
-  disc_row 'a bare Win32 window' "${wine_run[@]}" 'D:\bare_win32.exe'
-  rm -f "$prefix/dosdevices/d:"
-  wine_end
+  # (it keeps files of the drive open). A kernel without 32-bit support
+  # runs no 32-bit Wine: then the rows say so.
+  if wine_why=$(/usr/lib/wine/wine --version 2>&1); then
+    wine_session
+    wine_end
+    ln -sfn "$mnt" "$prefix/dosdevices/d:"
+    disc_wine=1
+    wine_run=(env "${wine_env[@]}" DISPLAY="$DISPLAY" /usr/lib/wine/wine)
+    disc_row 'Windows menu (`D:\skdsetup.exe`, Wine)' "${wine_run[@]}" 'D:\skdsetup.exe'
+    disc_row 'a bare Win32 window' "${wine_run[@]}" 'D:\bare_win32.exe'
+    rm -f "$prefix/dosdevices/d:"
+    wine_end
+  else
+    say "disc: Wine does not run here: ${wine_why##*: }"
+    for name in 'Windows menu (`D:\skdsetup.exe`, Wine)' 'a bare Win32 window'; do
+      disc_rows+=("$name|not measured: Wine does not run here (${wine_why##*: })|—|—|—|—")
+    done
+  fi
   rm -rf "$shm"
   shm=
 fi
