@@ -6,8 +6,8 @@
 // memory read is that of the process that shows the window. With
 // --time-only it prints the seconds alone and ends the program at once, so
 // that many start-ups can be timed in the time a few peaks take; with --at
-// as well it prints the map's time on the monotonic clock instead, to match
-// against other timed logs.
+// as well it prints the start's and the map's times on the monotonic clock
+// instead, to match against other timed logs.
 //
 //   mapwait [--timeout SECONDS] [--time-only [--at]] -- PROGRAM [ARGS...]
 //
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     XCloseDisplay(display);
     if (stopped) return 1;
     if (at)
-      std::printf("%.6f\n", mapped);
+      std::printf("%.6f %.6f\n", start, mapped);
     else
       std::printf("%.4f\n", mapped - start);
     return 0;

@@ -253,9 +253,12 @@ if wants disc; then
   scripts/payload.sh "$payload" >&2 || die "cannot build the payload"
   disc_dir=$run/disc-image
   cp -r examples/disc "$disc_dir"
-  cp "$bin/bare_qt" "$disc_dir/"
+  # The bare Qt window in a folder of its own, on the disc's bundle.
+  mkdir "$disc_dir/bare"
+  cp "$bin/bare_qt" "$disc_dir/bare/"
   # shellcheck disable=SC2016 # the loader's, not the shell's
-  patchelf --force-rpath --set-rpath '$ORIGIN/linux' "$disc_dir/bare_qt"
+  patchelf --force-rpath --set-rpath '$ORIGIN/../linux' "$disc_dir/bare/bare_qt"
+  printf '[Paths]\nPrefix = ../linux\nPlugins = plugins\n' >"$disc_dir/bare/qt.conf"
   i686-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -D_WIN32_WINNT=0x0601 -DUNICODE -D_UNICODE \
     -static -mwindows -municode -s bench/bare_win32.c -o "$disc_dir/bare_win32.exe" ||
     die "cannot build bare_win32.exe"
@@ -269,12 +272,12 @@ if wants disc; then
   disc_wine=0
 
   # disc_run <name> <command...>: the command started from a fresh mount of
-  # the image; sets counted to "KiB reads" read from the image until the first
-  # window is up. A sector (2 KiB) counts once per mount, as a drive's
+  # the image; sets counted to "KiB reads" read from the image from its
+  # start until its first window is up (the mount's own reads come before). A sector (2 KiB) counts once per mount, as a drive's
   # cache keeps it; a read that does not go on where the last one ended is
   # a seek.
   disc_run() {
-    local name=$1 log=$run/reads.log at dev i
+    local name=$1 log=$run/reads.log at dev i from
     shift
     rm -f "$log"
     mkdir -p "$mnt"
@@ -290,13 +293,14 @@ if wants disc; then
     dev=$(mountpoint -d "$mnt")
     [[ -w /sys/class/bdi/$dev/read_ahead_kb ]] && echo 128 >"/sys/class/bdi/$dev/read_ahead_kb"
     ((disc_wine)) && wine_up=1
-    at=$("$bin/mapwait" --time-only --at -- "$@") || die "$name showed no window from the image"
+    read -r from at < <("$bin/mapwait" --time-only --at -- "$@") ||
+      die "$name showed no window from the image"
     ((disc_wine)) && wine_end
     disc_unmount
     [[ -s $log ]] || die "no reads of the image were logged for $name"
-    counted=$(awk -v at="$at" '
+    counted=$(awk -v from="$from" -v at="$at" '
       BEGIN { last = -2 }
-      $1 <= at {
+      $1 >= from && $1 <= at {
         for (s = int($2 / 2048); s <= int(($2 + $3 - 1) / 2048); s++) {
           if (s in seen) continue
           seen[s] = 1; sectors++
@@ -327,11 +331,12 @@ if wants disc; then
   desktop=(env -i PATH=/usr/bin:/bin HOME="$run" LANG=C.UTF-8 DISPLAY="$DISPLAY"
     XDG_RUNTIME_DIR="$shm" SKD_BENCH_RUN="$SKD_BENCH_RUN")
   disc_row 'Linux menu (`autorun.sh`)' "${desktop[@]}" "$mnt/autorun.sh"
-  disc_row 'a bare Qt 6 window, same bundle' "${desktop[@]}" QT_QPA_PLATFORM=xcb "$mnt/bare_qt"
+  disc_row 'a bare Qt 6 window, same bundle' "${desktop[@]}" QT_QPA_PLATFORM=xcb "$mnt/bare/bare_qt"
   # Wine from the mount as drive D:, its session started anew for each run
-  # (it keeps files of the drive open). A kernel without 32-bit support
-  # runs no 32-bit Wine: then the rows say so.
-  if wine_why=$(/usr/lib/wine/wine --version 2>&1); then
+  # (it keeps files of the drive open). Where Wine cannot run (a kernel
+  # without 32-bit support, say), the rows say so.
+  if wine_why=$(SKD_WINEPREFIX=$prefix SKD_WINE_DISPLAY=$DISPLAY SKD_WINE_LOCALE=ru_RU.UTF-8 \
+      scripts/wine.sh --init 2>&1 </dev/null); then
     wine_session
     wine_end
     ln -sfn "$mnt" "$prefix/dosdevices/d:"
@@ -342,9 +347,10 @@ if wants disc; then
     rm -f "$prefix/dosdevices/d:"
     wine_end
   else
-    say "disc: Wine does not run here: ${wine_why##*: }"
+    wine_why=${wine_why##*$'\n'}
+    say "disc: Wine does not run here: $wine_why"
     for name in 'Windows menu (`D:\skdsetup.exe`, Wine)' 'a bare Win32 window'; do
-      disc_rows+=("$name|not measured: Wine does not run here (${wine_why##*: })|—|—|—|—")
+      disc_rows+=("$name|not measured: Wine does not run here ($wine_why)|—|—|—|—")
     done
   fi
   rm -rf "$shm"
