@@ -153,6 +153,20 @@ bundle_from "$menu" "$tree/linux"
 screenshot "$main" "$SHOT_DIR/disc-image-linux.png"
 close_it "$menu" "$main"
 
+log "runtime folders in memory the libraries do not fit in or may not run from: all from the disc"
+# Each a tmpfs of a mount namespace of its own, gone with the menu.
+for opts in noexec size=4m; do
+  mkdir -p "$IT_TMP/rt-$opts"
+  start_prog unshare -m bash -c 'mount -t tmpfs -o "mode=700,$1" none "$2" && shift 2 && exec "$@"' \
+    - "$opts" "$IT_TMP/rt-$opts" env -i -C "$IT_TMP" PATH=/usr/bin:/bin HOME="$IT_TMP" LANG=C.UTF-8 \
+    DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$IT_TMP/rt-$opts" ${SKD_TEST_RUN:+SKD_TEST_RUN=$SKD_TEST_RUN} \
+    "$tree/autorun.sh"
+  menu=$LAST_PID
+  main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
+  bundle_from "$menu" "$tree/linux"
+  close_it "$menu" "$main"
+done
+
 log "a runtime folder in memory: two menus at once, each from an unpack of its own; none left after"
 rt=$(mktemp -d /dev/shm/skd-it.XXXXXX)
 trap 'rc=$?; rm -rf "$rt"; (exit $rc); it_cleanup' EXIT
