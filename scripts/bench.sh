@@ -330,6 +330,7 @@ if wants disc; then
 
   desktop=(env -i PATH=/usr/bin:/bin HOME="$run" LANG=C.UTF-8 DISPLAY="$DISPLAY"
     XDG_RUNTIME_DIR="$shm" SKD_BENCH_RUN="$SKD_BENCH_RUN")
+  # shellcheck disable=SC2016 # backquotes of the table's Markdown
   disc_row 'Linux menu (`autorun.sh`)' "${desktop[@]}" "$mnt/autorun.sh"
   disc_row 'a bare Qt 6 window, same bundle' "${desktop[@]}" QT_QPA_PLATFORM=xcb "$mnt/bare/bare_qt"
   # Wine from the mount as drive D:, its session started anew for each run
@@ -342,6 +343,7 @@ if wants disc; then
     ln -sfn "$mnt" "$prefix/dosdevices/d:"
     disc_wine=1
     wine_run=(env "${wine_env[@]}" DISPLAY="$DISPLAY" /usr/lib/wine/wine)
+    # shellcheck disable=SC2016
     disc_row 'Windows menu (`D:\skdsetup.exe`, Wine)' "${wine_run[@]}" 'D:\skdsetup.exe'
     disc_row 'a bare Win32 window' "${wine_run[@]}" 'D:\bare_win32.exe'
     rm -f "$prefix/dosdevices/d:"
@@ -349,6 +351,7 @@ if wants disc; then
   else
     wine_why=${wine_why##*$'\n'}
     say "disc: Wine does not run here: $wine_why"
+    # shellcheck disable=SC2016
     for name in 'Windows menu (`D:\skdsetup.exe`, Wine)' 'a bare Win32 window'; do
       disc_rows+=("$name|not measured: Wine does not run here ($wine_why)|—|—|—|—")
     done

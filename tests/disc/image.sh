@@ -157,6 +157,7 @@ log "runtime folders in memory the libraries do not fit in or may not run from: 
 # Each a tmpfs of a mount namespace of its own, gone with the menu.
 for opts in noexec size=4m; do
   mkdir -p "$IT_TMP/rt-$opts"
+  # shellcheck disable=SC2016 # the inner shell's arguments
   start_prog unshare -m bash -c 'mount -t tmpfs -o "mode=700,$1" none "$2" && shift 2 && exec "$@"' \
     - "$opts" "$IT_TMP/rt-$opts" env -i -C "$IT_TMP" PATH=/usr/bin:/bin HOME="$IT_TMP" LANG=C.UTF-8 \
     DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$IT_TMP/rt-$opts" ${SKD_TEST_RUN:+SKD_TEST_RUN=$SKD_TEST_RUN} \
