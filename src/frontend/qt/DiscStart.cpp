@@ -120,30 +120,33 @@ bool ReadAll(const std::string& path, std::vector<char>& bytes) {
   return ok;
 }
 
-// zstd from the machine (every desktop has it; the loader's own needs it
-// often); without it the disc serves.
-bool Decompress(const std::vector<char>& packed, std::vector<char>& out) {
-  void* lib = dlopen("libzstd.so.1", RTLD_NOW | RTLD_LOCAL);
-  if (!lib) return false;
+// zstd of the machine (every desktop has it: systemd needs it); without it
+// the disc serves.
+struct Zstd {
   using ContentSize = unsigned long long (*)(const void*, size_t);
   using Decompress = size_t (*)(void*, size_t, const void*, size_t);
   using IsError = unsigned (*)(size_t);
-  const auto size = reinterpret_cast<ContentSize>(dlsym(lib, "ZSTD_getFrameContentSize"));
-  const auto decompress = reinterpret_cast<Decompress>(dlsym(lib, "ZSTD_decompress"));
-  const auto isError = reinterpret_cast<IsError>(dlsym(lib, "ZSTD_isError"));
-  bool ok = false;
-  if (size && decompress && isError) {
-    const unsigned long long want = size(packed.data(), packed.size());
-    // Unknown and error sizes are the top values; a pack is far smaller.
-    if (want > 0 && want < (1ull << 32)) {
-      out.resize(static_cast<size_t>(want));
-      // The frame's checksum is checked on the way: a damaged pack fails.
-      const size_t n = decompress(out.data(), out.size(), packed.data(), packed.size());
-      ok = !isError(n) && n == want;
-    }
+  void* Lib = dlopen("libzstd.so.1", RTLD_NOW | RTLD_LOCAL);
+  ContentSize Size = Lib ? reinterpret_cast<ContentSize>(dlsym(Lib, "ZSTD_getFrameContentSize")) : nullptr;
+  Decompress Unpack = Lib ? reinterpret_cast<Decompress>(dlsym(Lib, "ZSTD_decompress")) : nullptr;
+  IsError Failed = Lib ? reinterpret_cast<IsError>(dlsym(Lib, "ZSTD_isError")) : nullptr;
+  ~Zstd() {
+    if (Lib) dlclose(Lib);
   }
-  dlclose(lib);
-  return ok;
+  bool Usable() const { return Size && Unpack && Failed; }
+};
+
+// The size a pack unpacks to, from its frame header; 0 when not known.
+unsigned long long UnpackedSize(const Zstd& zstd, const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char header[18];
+  const ssize_t n = pread(fd, header, sizeof header, 0);
+  close(fd);
+  if (n <= 0) return 0;
+  const unsigned long long size = zstd.Size(header, static_cast<size_t>(n));
+  // Unknown and error sizes are the top values; a pack is far smaller.
+  return size < (1ull << 32) ? size : 0;
 }
 
 unsigned long long Octal(const char* field, size_t len) {
@@ -266,16 +269,24 @@ struct Unpack {
   std::string Name;  // the unpack's folder in it
 
   // The libraries of `discLib` unpacked into memory; false leaves nothing.
+  // Where they cannot go, the pack is not read.
   bool Make(const std::string& discLib) {
+    const Zstd zstd;
+    if (!zstd.Usable()) return false;
+    const std::string pack = discLib + "/" + kPack;
+    const unsigned long long size = UnpackedSize(zstd, pack);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    Path = runtime ? runtime : "";
+    if (size == 0 || (Runtime = RuntimeFolder(Path, size)) < 0) return false;
     std::vector<char> tar;
     {
       std::vector<char> packed;
-      if (!ReadAll(discLib + "/" + kPack, packed) || !Decompress(packed, tar)) return false;
+      if (!ReadAll(pack, packed)) return false;
+      tar.resize(static_cast<size_t>(size));
+      // The frame's checksum is checked on the way: a damaged pack fails.
+      const size_t n = zstd.Unpack(tar.data(), tar.size(), packed.data(), packed.size());
+      if (zstd.Failed(n) || n != tar.size()) return false;
     }
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    Path = runtime ? runtime : "";
-    Runtime = RuntimeFolder(Path, tar.size());
-    if (Runtime < 0) return false;
     RemoveStale(Runtime);
     std::string made = Path + "/" + kPrefix + "XXXXXX";
     if (!mkdtemp(made.data())) return false;
