@@ -170,7 +170,8 @@ done
 
 log "a runtime folder in memory: two menus at once, each from an unpack of its own; none left after"
 rt=$(mktemp -d /dev/shm/skd-it.XXXXXX)
-trap 'rc=$?; rm -rf "$rt"; (exit $rc); it_cleanup' EXIT
+# lib.sh's cleanup after, with the test's exit status (set -e off first).
+trap 'rc=$?; set +e; rm -rf "$rt"; (exit "$rc"); it_cleanup' EXIT
 menu_from "$rt"
 menu=$LAST_PID
 menu_from "$rt"
