@@ -332,6 +332,11 @@ if wants disc; then
     XDG_RUNTIME_DIR="$shm" SKD_BENCH_RUN="$SKD_BENCH_RUN")
   # shellcheck disable=SC2016 # backquotes of the table's Markdown
   disc_row 'Linux menu (`autorun.sh`)' "${desktop[@]}" "$mnt/autorun.sh"
+  # Where nothing may be unpacked (the runtime folder on disk): from the disc.
+  desktop_disk=("${desktop[@]}")
+  desktop_disk[6]=XDG_RUNTIME_DIR=$run/runtime
+  # shellcheck disable=SC2016
+  disc_row 'Linux menu (`autorun.sh`), runtime folder not in memory' "${desktop_disk[@]}" "$mnt/autorun.sh"
   disc_row 'a bare Qt 6 window, same bundle' "${desktop[@]}" QT_QPA_PLATFORM=xcb "$mnt/bare/bare_qt"
   # Wine from the mount as drive D:, its session started anew for each run
   # (it keeps files of the drive open). Where Wine cannot run (a kernel
