@@ -204,8 +204,22 @@ menu=$LAST_PID
 main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
 [[ ! -e $left ]] || fail "the unpack of the killed menu is still there"
 bundle_from "$menu" "$(unpack_of "$menu")/linux"
+# Its installer starts from the disc, and holds nothing of the unpack: it
+# goes when the menu does, the installer still running.
+installer=
+for _ in $(seq 60); do
+  xdotool mousemove --window "$main" 91 149 click 1
+  for _ in $(seq 20); do
+    installer=$(pgrep -P "$menu" | head -1) && break 2
+    sleep 0.1
+  done
+done
+[[ -n $installer ]] || fail "the menu from memory started no installer"
+grep -qF "$tree/Install/setup.sh" "/proc/$installer/cmdline" ||
+  fail "installer: $(tr '\0' ' ' <"/proc/$installer/cmdline")"
 close_it "$menu" "$main"
 waits_empty "$rt"
+is_running "$installer" || log "(the installer ended before the menu did: its hold proved nothing)"
 
 log "the Windows menu from drive D: (the image's root); install starts Install\\setup.sh"
 SKD_WINEPREFIX=$prefix "$src/scripts/wine.sh" --init
