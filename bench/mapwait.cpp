@@ -5,9 +5,11 @@
 // name the started process in _NET_WM_PID (Qt and Wine set it): so the
 // memory read is that of the process that shows the window. With
 // --time-only it prints the seconds alone and ends the program at once, so
-// that many start-ups can be timed in the time a few peaks take.
+// that many start-ups can be timed in the time a few peaks take; with --at
+// as well it prints the start's and the map's times on the monotonic clock
+// instead, to match against other timed logs.
 //
-//   mapwait [--timeout SECONDS] [--time-only] -- PROGRAM [ARGS...]
+//   mapwait [--timeout SECONDS] [--time-only [--at]] -- PROGRAM [ARGS...]
 //
 // The program's output goes to /dev/null; exit status 1 when no window came.
 
@@ -82,7 +84,7 @@ void End(pid_t pid, bool reaped) {
 
 int main(int argc, char** argv) {
   double timeout = 60;
-  bool timeOnly = false;
+  bool timeOnly = false, at = false;
   int first = 1;
   if (first + 1 < argc && std::strcmp(argv[first], "--timeout") == 0) {
     timeout = std::atof(argv[first + 1]);
@@ -92,9 +94,14 @@ int main(int argc, char** argv) {
     timeOnly = true;
     ++first;
   }
+  if (timeOnly && first < argc && std::strcmp(argv[first], "--at") == 0) {
+    at = true;
+    ++first;
+  }
   if (first < argc && std::strcmp(argv[first], "--") == 0) ++first;
   if (first >= argc) {
-    std::fprintf(stderr, "usage: mapwait [--timeout SECONDS] [--time-only] -- PROGRAM [ARGS...]\n");
+    std::fprintf(stderr,
+                 "usage: mapwait [--timeout SECONDS] [--time-only [--at]] -- PROGRAM [ARGS...]\n");
     return 2;
   }
 
@@ -179,7 +186,10 @@ int main(int argc, char** argv) {
     End(pid, false);
     XCloseDisplay(display);
     if (stopped) return 1;
-    std::printf("%.4f\n", mapped - start);
+    if (at)
+      std::printf("%.6f %.6f\n", start, mapped);
+    else
+      std::printf("%.4f\n", mapped - start);
     return 0;
   }
   // The peak a second after the window is up (sleep ends early on a signal).

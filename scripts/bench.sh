@@ -9,7 +9,9 @@
 #
 # Parts: linux (start-up and peak memory of the Qt menu), windows (the same
 # for skdsetup.exe under Wine), copy, probe, cpu (the menu watching an
-# installer). Environment:
+# installer), disc (what each menu reads from the disc image before its
+# window is up, and what that costs on a CD, a DVD and a USB stick; a table
+# of its own). Environment:
 #   SKD_BENCH_N        runs of each side of a pair (default 15); start-up
 #                      takes three times as many, without the second each
 #                      memory run waits (its median moves with the machine)
@@ -21,18 +23,21 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 quick=${SKD_BENCH_QUICK:-0}
-parts=linux,windows,copy,probe,cpu
+parts=linux,windows,copy,probe,cpu,disc
 while (($#)); do
   case $1 in
     --quick) quick=1 ;;
     --only) parts=${2:?--only needs a part}; shift ;;
-    *) echo "usage: $0 [--quick] [--only linux,windows,copy,probe,cpu]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--quick] [--only linux,windows,copy,probe,cpu,disc]" >&2; exit 2 ;;
   esac
   shift
 done
+# The disc's counts do not move from run to run: one run, two for the full bench.
 if ((quick)); then
+  disc_runs=1
   n=${SKD_BENCH_N:-3} cpu_runs=${SKD_BENCH_CPU_N:-1} installer_seconds=5 copy_sizes=(4) probe_calls=3
 else
+  disc_runs=2
   n=${SKD_BENCH_N:-15} cpu_runs=${SKD_BENCH_CPU_N:-3} installer_seconds=30 copy_sizes=(256 4)
   probe_calls=6
 fi
@@ -40,7 +45,7 @@ fi
   { echo "bench: SKD_BENCH_N and SKD_BENCH_CPU_N must be positive numbers" >&2; exit 2; }
 wants() { [[ ,$parts, == *,$1,* ]]; }
 for p in ${parts//,/ }; do
-  [[ ,linux,windows,copy,probe,cpu, == *,$p,* ]] || { echo "bench: unknown part $p" >&2; exit 2; }
+  [[ ,linux,windows,copy,probe,cpu,disc, == *,$p,* ]] || { echo "bench: unknown part $p" >&2; exit 2; }
 done
 
 say() { echo "bench: $*" >&2; }
@@ -50,14 +55,17 @@ die() { say "cannot measure: $*"; exit 1; }
 
 packages=()
 { wants linux || wants windows; } && packages+=(libx11-dev)
-wants windows && packages+=(g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine locales)
+{ wants windows || wants disc; } &&
+  packages+=(g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine locales)
+wants disc && packages+=(libx11-dev xorriso patchelf zstd fuseiso)
 wants probe && packages+=(firebird3.0-utils)
 scripts/deps.sh "${packages[@]}" || die "packages missing"
 
 targets=()
-{ wants linux || wants windows; } && targets+=(mapwait)
+{ wants linux || wants windows || wants disc; } && targets+=(mapwait)
 { wants linux || wants cpu; } && targets+=(skdsetup)
-wants linux && targets+=(bare_qt)
+{ wants linux || wants disc; } && targets+=(bare_qt)
+wants disc && targets+=(readlog)
 wants copy && targets+=(timerun copy_file)
 wants probe && targets+=(timerun probe fbcall_timer)
 release=$root/build/release
@@ -77,7 +85,7 @@ wine_dir=$root/build/bench-wine
 prefix=$wine_dir/prefix
 firebird_dir=$root/build/bench-firebird
 wineserver=/usr/lib/wine/wineserver
-xvfb='' wine_up='' firebird_up='' menu='' installer=''
+xvfb='' wine_up='' firebird_up='' menu='' installer='' fuse='' shm=''
 # Everything started from here carries the mark, so that whatever is left
 # (an installer's children, say) can be found and ended.
 SKD_BENCH_RUN=$$.$(date +%s%N)
@@ -89,6 +97,33 @@ wine_end() {
   wine_up=
 }
 
+# The prefix made and a session started on this display (a session keeps
+# the display it started on). The loader then runs directly, with the
+# environment scripts/wine.sh gives it, for both sides alike; it execs
+# Wine's process in place, whose pid mapwait checks on the window.
+wine_session() {
+  wine_end
+  wine_up=1
+  SKD_WINEPREFIX=$prefix SKD_WINE_DISPLAY=$DISPLAY SKD_WINE_LOCALE=ru_RU.UTF-8 \
+    scripts/wine.sh --init >&2 || die "cannot make the Wine prefix"
+  wine_env=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' WINEARCH=win64
+            LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
+  [[ -e $wine_dir/locales/ru_RU.UTF-8/LC_CTYPE ]] && wine_env+=(LOCPATH="$wine_dir/locales")
+}
+
+# The image's FUSE mount of the disc part ends; a program that has just
+# ended may hold it a moment longer.
+disc_unmount() {
+  local i
+  for i in $(seq 50); do
+    fusermount -u "$mnt" 2>/dev/null && break
+    ((i == 50)) && fusermount -u -z "$mnt"
+    sleep 0.1
+  done
+  wait "$fuse" 2>/dev/null
+  fuse=
+}
+
 cleanup() {
   local rc=$?
   trap - EXIT INT TERM
@@ -96,6 +131,8 @@ cleanup() {
   # shellcheck disable=SC2086 # none or one id
   [[ -n $menu ]] && procs_end "$menu" $installer
   [[ -n $wine_up ]] && wine_end
+  [[ -n $fuse ]] && disc_unmount
+  [[ -n $shm ]] && rm -rf "$shm"
   [[ -n $firebird_up ]] && scripts/firebird-private.sh stop "$firebird_dir"
   [[ -n $xvfb ]] && procs_end "$xvfb"
   # Anything else of this run still alive.
@@ -117,7 +154,7 @@ export XDG_RUNTIME_DIR=$run/runtime
 # A private X server, no window manager: the first map is the program's own.
 # Between two runs it has no client at all; without -noreset it would reset
 # then, and a run starting meanwhile could not open the display.
-if wants linux || wants windows || wants cpu; then
+if wants linux || wants windows || wants cpu || wants disc; then
   displayfile=$run/display
   Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp -noreset 7>"$displayfile" >/dev/null 2>&1 &
   xvfb=$!
@@ -136,7 +173,7 @@ cp -r examples/disc "$stage"
 
 # --- figures ----------------------------------------------------------------
 
-rows=()
+rows=() disc_rows=()
 row() { local IFS='|'; rows+=("$*"); }
 median() { printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 calc() { awk "BEGIN {printf \"$1\", $2}"; }
@@ -207,20 +244,130 @@ elif wants windows; then
   i686-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -D_WIN32_WINNT=0x0601 -DUNICODE -D_UNICODE \
     -static -mwindows -municode -s bench/bare_win32.c -o "$stage/bare_win32.exe" ||
     die "cannot build bare_win32.exe"
-  # The prefix made and a session started on this display (a session keeps
-  # the display it started on). The loader then runs directly, with the
-  # environment scripts/wine.sh gives it, for both sides alike; it execs
-  # Wine's process in place, whose pid mapwait checks on the window.
-  wine_end
-  wine_up=1
-  SKD_WINEPREFIX=$prefix SKD_WINE_DISPLAY=$DISPLAY SKD_WINE_LOCALE=ru_RU.UTF-8 \
-    scripts/wine.sh --init >&2 || die "cannot make the Wine prefix"
-  wine_env=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' WINEARCH=win64
-            LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
-  [[ -e $wine_dir/locales/ru_RU.UTF-8/LC_CTYPE ]] && wine_env+=(LOCPATH="$wine_dir/locales")
+  wine_session
   start_pair Windows 1.20x /usr/lib/wine/wine "$stage/skdsetup.exe" "$stage/bare_win32.exe" \
     "${wine_env[@]}"
   wine_end
+fi
+
+if wants disc; then
+  # The sample disc's image as skddisc writes it, with the payload of this
+  # tree and the two yardsticks beside setup.ini: a bare Qt window on the
+  # same bundle, a bare Win32 window.
+  payload=$run/payload
+  scripts/payload.sh "$payload" >&2 || die "cannot build the payload"
+  disc_dir=$run/disc-image
+  cp -r examples/disc "$disc_dir"
+  # The bare Qt window in a folder of its own, on the disc's bundle.
+  mkdir "$disc_dir/bare"
+  cp "$bin/bare_qt" "$disc_dir/bare/"
+  # shellcheck disable=SC2016 # the loader's, not the shell's
+  patchelf --force-rpath --set-rpath '$ORIGIN/../linux' "$disc_dir/bare/bare_qt"
+  printf '[Paths]\nPrefix = ../linux\nPlugins = plugins\n' >"$disc_dir/bare/qt.conf"
+  i686-w64-mingw32-gcc-posix -O2 -Wall -Wextra -Werror -D_WIN32_WINNT=0x0601 -DUNICODE -D_UNICODE \
+    -static -mwindows -municode -s bench/bare_win32.c -o "$disc_dir/bare_win32.exe" ||
+    die "cannot build bare_win32.exe"
+  iso=$run/disc.iso
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) \
+    "$release/src/disc/skddisc" image "$disc_dir" "$iso" --payload "$payload" >"$run/image.out" ||
+    die "skddisc image: $(cat "$run/image.out")"
+  mnt=$run/mnt
+  # A desktop's runtime folder: a tmpfs of the user's own.
+  shm=$(mktemp -d /dev/shm/skd-bench.XXXXXX)
+  disc_wine=0
+
+  # disc_run <name> <command...>: the command started from a fresh mount of
+  # the image; sets counted to "KiB reads" read from the image from its
+  # start until its first window is up (the mount's own reads come before). A sector (2 KiB) counts once per mount, as a drive's
+  # cache keeps it; a read that does not go on where the last one ended is
+  # a seek.
+  disc_run() {
+    local name=$1 log=$run/reads.log at dev i from
+    shift
+    rm -f "$log"
+    mkdir -p "$mnt"
+    SKD_READLOG_IMAGE=$iso SKD_READLOG_OUT=$log LD_PRELOAD=$bin/libreadlog.so \
+      fuseiso -n "$iso" "$mnt" -f -s >/dev/null 2>&1 &
+    fuse=$!
+    for i in $(seq 100); do
+      mountpoint -q "$mnt" && break
+      ((i == 100)) && die "fuseiso did not mount $iso"
+      sleep 0.1
+    done
+    # As a CD drive's: 128 kB around each read.
+    dev=$(mountpoint -d "$mnt")
+    [[ -w /sys/class/bdi/$dev/read_ahead_kb ]] && echo 128 >"/sys/class/bdi/$dev/read_ahead_kb"
+    ((disc_wine)) && wine_up=1
+    read -r from at < <("$bin/mapwait" --time-only --at -- "$@") ||
+      die "$name showed no window from the image"
+    ((disc_wine)) && wine_end
+    disc_unmount
+    [[ -s $log ]] || die "no reads of the image were logged for $name"
+    counted=$(awk -v from="$from" -v at="$at" '
+      BEGIN { last = -2 }
+      $1 >= from && $1 <= at {
+        for (s = int($2 / 2048); s <= int(($2 + $3 - 1) / 2048); s++) {
+          if (s in seen) continue
+          seen[s] = 1; sectors++
+          if (s != last + 1) runs++
+          last = s
+        }
+      }
+      END { printf "%d %d\n", sectors * 2, runs }' "$log")
+  }
+
+  # disc_row <name> <command...>: the row of the table.
+  disc_row() {
+    local name=$1 i out counts=() kib reads
+    shift
+    for i in $(seq "$disc_runs"); do
+      say "disc: $name $i/$disc_runs"
+      disc_run "$name" "$@"
+      counts+=("$counted")
+    done
+    read -r kib reads <<<"${counts[0]}"
+    local note=''
+    [[ $(printf '%s\n' "${counts[@]}" | sort -u | wc -l) == 1 ]] ||
+      note=" (runs: $(IFS=';'; echo "${counts[*]}"))"
+    # 100 ms a seek on a CD or DVD, 1 ms on a stick; MB = 10^6 bytes.
+    disc_rows+=("$name|$(sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$kib")$note|$reads|$(calc '%.1f s' "$reads * 0.1 + $kib * 1024 / 3.6e6")|$(calc '%.1f s' "$reads * 0.1 + $kib * 1024 / 21e6")|$(calc '%.2f s' "$reads * 0.001 + $kib * 1024 / 30e6")")
+  }
+
+  desktop=(env -i PATH=/usr/bin:/bin HOME="$run" LANG=C.UTF-8 DISPLAY="$DISPLAY"
+    XDG_RUNTIME_DIR="$shm" SKD_BENCH_RUN="$SKD_BENCH_RUN")
+  # shellcheck disable=SC2016 # backquotes of the table's Markdown
+  disc_row 'Linux menu (`autorun.sh`)' "${desktop[@]}" "$mnt/autorun.sh"
+  # Where nothing may be unpacked (the runtime folder on disk): from the disc.
+  desktop_disk=("${desktop[@]}")
+  desktop_disk[6]=XDG_RUNTIME_DIR=$run/runtime
+  # shellcheck disable=SC2016
+  disc_row 'Linux menu (`autorun.sh`), runtime folder not in memory' "${desktop_disk[@]}" "$mnt/autorun.sh"
+  disc_row 'a bare Qt 6 window, same bundle' "${desktop[@]}" QT_QPA_PLATFORM=xcb "$mnt/bare/bare_qt"
+  # Wine from the mount as drive D:, its session started anew for each run
+  # (it keeps files of the drive open). Where Wine cannot run (a kernel
+  # without 32-bit support, say), the rows say so.
+  if wine_why=$(SKD_WINEPREFIX=$prefix SKD_WINE_DISPLAY=$DISPLAY SKD_WINE_LOCALE=ru_RU.UTF-8 \
+      scripts/wine.sh --init 2>&1 </dev/null); then
+    wine_session
+    wine_end
+    ln -sfn "$mnt" "$prefix/dosdevices/d:"
+    disc_wine=1
+    wine_run=(env "${wine_env[@]}" DISPLAY="$DISPLAY" /usr/lib/wine/wine)
+    # shellcheck disable=SC2016
+    disc_row 'Windows menu (`D:\skdsetup.exe`, Wine)' "${wine_run[@]}" 'D:\skdsetup.exe'
+    disc_row 'a bare Win32 window' "${wine_run[@]}" 'D:\bare_win32.exe'
+    rm -f "$prefix/dosdevices/d:"
+    wine_end
+  else
+    wine_why=${wine_why##*$'\n'}
+    say "disc: Wine does not run here: $wine_why"
+    # shellcheck disable=SC2016
+    for name in 'Windows menu (`D:\skdsetup.exe`, Wine)' 'a bare Win32 window'; do
+      disc_rows+=("$name|not measured: Wine does not run here ($wine_why)|—|—|—|—")
+    done
+  fi
+  rm -rf "$shm"
+  shm=
 fi
 
 if wants copy; then
@@ -363,12 +510,26 @@ cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)
 echo
 echo "Machine: $(nproc) cores, ${cpu_model:-unknown CPU}, Debian $(cat /etc/debian_version 2>/dev/null || echo '?')." \
   "Medians of $n runs each ($((3 * n)) for start-up)$( ((quick)) && echo ' (quick mode)')."
+if ((${#rows[@]})); then
+  echo
+  echo "| Figure | Ours | Reference | Ratio | Goal |"
+  echo "| --- | --- | --- | --- | --- |"
+  for r in "${rows[@]}"; do
+    IFS='|' read -r figure ours ref ratio goal <<<"$r"
+    echo "| $figure | $ours | $ref | $ratio | $goal |"
+  done
+fi
+if ((${#disc_rows[@]})); then
+  echo
+  echo "From the disc image to the first window (FUSE mount, read-ahead 128 kB; $disc_runs run(s) each)." \
+    "Time = separate reads × seek + bytes / bandwidth: CD 100 ms, 3.6 MB/s; DVD 100 ms, 21 MB/s; USB 2 1 ms, 30 MB/s."
+  echo
+  echo "| Started from the image | kB before the window | Separate reads | 24x CD | 16x DVD | USB 2 |"
+  echo "| --- | --- | --- | --- | --- | --- |"
+  for r in "${disc_rows[@]}"; do
+    IFS='|' read -r a b c d e f <<<"$r"
+    echo "| $a | $b | $c | $d | $e | $f |"
+  done
+fi
 echo
-echo "| Figure | Ours | Reference | Ratio | Goal |"
-echo "| --- | --- | --- | --- | --- |"
-for r in "${rows[@]}"; do
-  IFS='|' read -r figure ours ref ratio goal <<<"$r"
-  echo "| $figure | $ours | $ref | $ratio | $goal |"
-done
-echo
-echo "figures measured: ${#rows[@]}, $n runs of each side${not_run:+; not run here: $not_run}"
+echo "figures measured: $((${#rows[@]} + ${#disc_rows[@]})), $n runs of each side${not_run:+; not run here: $not_run}"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the programs `skddisc image` adds to a disc and lays them out as its
 # payload folder:
-#   skdsetup       the Linux menu; it finds its libraries in linux/ (DT_RPATH)
-#   qt.conf        points Qt's plugins into linux/plugins
-#   linux/         the Qt libraries and what they need beyond a desktop's own
+#   skdsetup       starts the Linux menu, linux/libskdsetup.so (see
+#                  src/frontend/qt/DiscStart.cpp)
+#   linux/         the menu, the Qt libraries and what they need beyond a
+#                  desktop's own (each finds the others by DT_RPATH), and
+#                  libs.tar.zst: all of them but ICU's data, packed, for a
+#                  start from memory
 #   skdsetup.exe   the 32-bit Windows menu
 # Usage: scripts/payload.sh [OUT_DIR]   (default build/payload/out)
 # The programs are those of the release and mingw presets (build/release,
@@ -16,7 +19,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=${1:-build/payload/out}
 
-scripts/deps.sh xorriso patchelf g++-mingw-w64-i686-posix
+scripts/deps.sh xorriso patchelf zstd g++-mingw-w64-i686-posix
 
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
@@ -28,15 +31,16 @@ export QT_RCC_SOURCE_DATE_OVERRIDE=$SOURCE_DATE_EPOCH
 # Other lanes build these folders at the same time; one build at a time each.
 mkdir -p build
 { flock 9 && cmake --preset release >/dev/null &&
-  cmake --build --preset release --target skdsetup skddisc; } 9>build/.release.lock
+  cmake --build --preset release --target skdsetup_menu skdsetup_start skddisc; } 9>build/.release.lock
 { flock 9 && cmake --preset mingw >/dev/null &&
   cmake --build --preset mingw --target skdsetup skddisc; } 9>build/.mingw.lock
 
 plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS)
-exe=$root/build/release/src/frontend/qt/skdsetup
+menu=$root/build/release/src/frontend/qt/libskdsetup.so
+start=$root/build/release/src/frontend/qt/skdsetup_start
 # xcb is the one platform: on Wayland the menu runs through XWayland. The
 # compose input context gives dead keys and compose sequences.
-roots=("$exe" "$plugins/platforms/libqxcb.so"
+roots=("$menu" "$plugins/platforms/libqxcb.so"
   "$plugins/platforminputcontexts/libcomposeplatforminputcontextplugin.so")
 
 # What every desktop Linux has, and what must be the machine's own, stays
@@ -88,7 +92,8 @@ while ((${#queue[@]})); do
   done
 done
 
-cp "$exe" "$new/skdsetup"
+cp "$start" "$new/skdsetup"
+cp "$menu" "$lib/"
 cp "$plugins/platforms/libqxcb.so" "$lib/plugins/platforms/"
 cp "$plugins/platforminputcontexts/libcomposeplatforminputcontextplugin.so" \
   "$lib/plugins/platforminputcontexts/"
@@ -97,15 +102,26 @@ cp "$plugins/platforminputcontexts/libcomposeplatforminputcontextplugin.so" \
 # own, so that ldd on any one of them shows the bundle.
 # shellcheck disable=SC2016 # the loader's, not the shell's
 origin='$ORIGIN'
-patchelf --force-rpath --set-rpath "$origin/linux" "$new/skdsetup"
 for f in "$lib"/*.so*; do
   if [[ -n $(needs "$f") ]]; then patchelf --force-rpath --set-rpath "$origin" "$f"; fi
 done
 for f in "$lib"/plugins/*/*.so; do
   patchelf --force-rpath --set-rpath "$origin/../.." "$f"
 done
-# Qt reads qt.conf beside the program; its paths are relative to it.
-printf '[Paths]\nPrefix = linux\nPlugins = plugins\n' >"$new/qt.conf"
+# The pack a start reads in one sweep: everything but ICU's data, of which
+# the menu touches a few hundred kB of 31 MB; a link in its place tells the
+# start program to leave it on the disc. Made alike from alike libraries.
+pack=$(mktemp -d "$(dirname "$out")/.pack.XXXXXX")
+trap 'rm -rf "$new" "$pack"' EXIT
+cp -a "$lib/." "$pack/"
+for f in "$pack"/libicudata.so.*; do
+  rm "$f" && ln -s "$(basename "$f")" "$f"
+done
+tar --format=ustar --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$SOURCE_DATE_EPOCH" \
+  -C "$pack" -cf "$pack.tar" .
+zstd -19 -T1 -q --no-progress "$pack.tar" -o "$lib/libs.tar.zst"
+rm -rf "$pack" "$pack.tar"
+trap 'rm -rf "$new"' EXIT
 cp build/mingw/src/frontend/win32/skdsetup.exe "$new/"
 
 rm -rf "$out"

@@ -36,7 +36,7 @@ struct Added {
 constexpr Added kAdded[] = {
     {"skdsetup.exe", true, false, false}, {"autorun.inf", false, false, false},
     {"skdsetup", true, false, true},      {"autorun.sh", false, false, true},
-    {"qt.conf", true, false, true},       {"linux", true, true, true},
+    {"linux", true, true, true},
 };
 
 // The desktop runs it after asking (autostart of applications after mount).
@@ -536,6 +536,21 @@ int MakeImage(const std::string& dir, const std::string& iso, const ImageOptions
     }
     args.insert(args.end(), {"-map", source, std::string("/") + a->Name});
   }
+  // A drive seeks for each separate read: what the Linux menu reads before
+  // its window lies first on the disc, together, in the order it is read.
+  const auto added = [&](const char* name) {
+    for (const Added* a : adding)
+      if (std::strcmp(a->Name, name) == 0) return true;
+    return false;
+  };
+  std::vector<std::string> first;
+  if (added("autorun.sh")) first.push_back("/autorun.sh");
+  if (added("skdsetup")) first.push_back("/skdsetup");
+  if (added("linux") && IsFile(payload + "/linux/libs.tar.zst")) first.push_back("/linux/libs.tar.zst");
+  if (IsFile(disc + "/setup.ini")) first.push_back("/setup.ini");
+  for (std::size_t i = 0; i < first.size(); ++i)
+    args.insert(args.end(), {"-find", first[i], "-exec", "sort_weight",
+                             std::to_string(first.size() - i), "--"});
   // A reproducible build asks for one date everywhere, whenever the files
   // were checked out or built (xorriso takes the volume's dates from it too).
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH");

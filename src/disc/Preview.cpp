@@ -395,7 +395,7 @@ int MakePreview(const std::string& source, const std::string& outDir,
     for (fs::directory_iterator it(disc, ec), end; !ec && it != end; it.increment(ec))
       fs::create_symlink(it->path(), stage / it->path().filename(), ec);
     const std::string payload = PayloadFolder(options.Payload);
-    for (const char* name : {"skdsetup", "skdsetup.exe", "qt.conf", "linux"}) {
+    for (const char* name : {"skdsetup", "skdsetup.exe", "linux"}) {
       const std::string from = payload + "/" + name;
       const std::string to = stage + "/" + name;
       fs::remove(to, ec);
@@ -406,7 +406,7 @@ int MakePreview(const std::string& source, const std::string& outDir,
         return 2;
       }
       // The menu finds setup.ini beside its own file, links resolved: a copy.
-      if (std::strcmp(name, "linux") == 0 || std::strcmp(name, "qt.conf") == 0)
+      if (std::strcmp(name, "linux") == 0)
         fs::create_symlink(fs::canonical(from, ec), to, ec);
       else if (!CopyFile(from, to)) {
         messages = "Не удалось скопировать " + from + "\n" + kNotMade;

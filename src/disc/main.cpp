@@ -45,7 +45,7 @@ constexpr const char* kHelp =
     "        [--windows-only]                                        (только Linux)\n"
     "      Проверяет папку; при ошибке образ не пишет. Иначе пишет образ ISO: папка как\n"
     "      есть и меню для Windows и Linux (skdsetup.exe, autorun.inf, skdsetup, linux/,\n"
-    "      qt.conf, autorun.sh).\n"
+    "      autorun.sh).\n"
     "      --label         метка тома (по умолчанию заголовок окна);\n"
     "      --payload       папка с программами меню (scripts/payload.sh);\n"
     "      --cert          подписать skdsetup.exe сертификатом PKCS#12 (osslsigncode);\n"

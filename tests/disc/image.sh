@@ -52,7 +52,6 @@ done <<EOF
 -r-xr-xr-x /skdsetup.exe
 -r-xr-xr-x /Install/setup.sh
 -r--r--r-- /autorun.inf
--r--r--r-- /qt.conf
 -r--r--r-- /setup.ini
 -r--r--r-- /linux/libQt6Core.so.6
 -r--r--r-- /linux/plugins/platforms/libqxcb.so
@@ -101,7 +100,7 @@ extract "$iso" / "$tree"
 chmod -R u+w "$tree"
 
 log "ldd: the Qt libraries come from the bundle"
-for elf in "$tree/skdsetup" "$tree/linux/plugins/platforms/libqxcb.so"; do
+for elf in "$tree/skdsetup" "$tree/linux/libskdsetup.so" "$tree/linux/plugins/platforms/libqxcb.so"; do
   deps=$(env -i PATH=/usr/bin:/bin ldd "$elf")
   ! grep -q 'not found' <<<"$deps" || fail "$(basename "$elf"): $(grep 'not found' <<<"$deps")"
   while IFS=$'\t' read -r name path; do
@@ -111,21 +110,116 @@ for elf in "$tree/skdsetup" "$tree/linux/plugins/platforms/libqxcb.so"; do
 done
 grep -E 'libQt6(Core|XcbQpa)' <<<"$deps"
 
-log "the Linux menu from the image, started as the desktop starts it"
+# The menu as the desktop starts it, with RUNTIME as its runtime folder.
+menu_from() {
+  start_prog env -i -C "$IT_TMP" PATH=/usr/bin:/bin HOME="$IT_TMP" LANG=C.UTF-8 DISPLAY="$DISPLAY" \
+    XDG_RUNTIME_DIR="$1" ${SKD_TEST_RUN:+SKD_TEST_RUN=$SKD_TEST_RUN} "$tree/autorun.sh"
+}
+maps() { awk '{$1=$2=$3=$4=$5=""; sub(/^ +/, ""); print}' "/proc/$1/maps" | sort -u; }
+# The bundle's libraries in PID all from DIR, ICU's data from the disc.
+bundle_from() {
+  local m foreign
+  m=$(maps "$1")
+  grep -qxF "$2/plugins/platforms/libqxcb.so" <<<"$m" || fail "xcb plugin not from $2"
+  foreign=$(grep -E 'libskdsetup|libQt6|qxcb|libicu|libxcb-|libxkbcommon' <<<"$m" |
+    grep -vF -e "$2/" -e "$tree/linux/libicudata.so." || true)
+  [[ -z $foreign ]] || fail "loaded from outside $2: $foreign"
+  grep -qF "$tree/linux/libicudata.so." <<<"$m" || fail "ICU's data not from the disc"
+}
+unpack_of() { maps "$1" | sed -n "s|^\($rt/skdsetup-[^/]*\)/linux/libQt6Core\.so.*|\1|p" | head -1; }
+close_it() {  # close_it PID WINDOW
+  local q
+  q=$(ask_close "$2")
+  send_keys "$q" Return
+  assert_exit "$1" 0
+}
+# The helper that removes a menu's unpack when the menu ends.
+waits_empty() {
+  for _ in $(seq $((WAIT * 10))); do
+    [[ -z $(ls -A "$1") ]] && return 0
+    sleep 0.1
+  done
+  fail "left in $1: $(ls -A "$1")"
+}
+
+log "the Linux menu from the image, started as the desktop starts it; a runtime folder on disk: all from the disc"
 it_xsession
-start_prog env -i -C "$IT_TMP" PATH=/usr/bin:/bin HOME="$IT_TMP" LANG=C.UTF-8 DISPLAY="$DISPLAY" \
-  XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" ${SKD_TEST_RUN:+SKD_TEST_RUN=$SKD_TEST_RUN} "$tree/autorun.sh"
+menu_from "$XDG_RUNTIME_DIR"
 menu=$LAST_PID
 main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
 [[ ! -e $IT_TMP/pwned ]] || fail "autorun.sh ran a command from the folder name"
-maps=$(awk '{$1=$2=$3=$4=$5=""; sub(/^ +/, ""); print}' "/proc/$menu/maps" | sort -u)
-grep -qxF "$tree/linux/plugins/platforms/libqxcb.so" <<<"$maps" || fail "xcb plugin not from the bundle"
-foreign=$(grep -E 'libQt6|qxcb|libicu|libxcb-|libxkbcommon' <<<"$maps" | grep -vF "$tree/linux/" || true)
-[[ -z $foreign ]] || fail "loaded from outside the bundle: $foreign"
+bundle_from "$menu" "$tree/linux"
+[[ -z $(ls -A "$XDG_RUNTIME_DIR") ]] || fail "unpacked outside memory: $(ls -A "$XDG_RUNTIME_DIR")"
 screenshot "$main" "$SHOT_DIR/disc-image-linux.png"
-q=$(ask_close "$main")
-send_keys "$q" Return
-assert_exit "$menu" 0
+close_it "$menu" "$main"
+
+log "runtime folders in memory the libraries do not fit in or may not run from: all from the disc"
+# Each a tmpfs of a mount namespace of its own, gone with the menu.
+for opts in noexec size=4m; do
+  mkdir -p "$IT_TMP/rt-$opts"
+  # shellcheck disable=SC2016 # the inner shell's arguments
+  start_prog unshare -m bash -c 'mount -t tmpfs -o "mode=700,$1" none "$2" && shift 2 && exec "$@"' \
+    - "$opts" "$IT_TMP/rt-$opts" env -i -C "$IT_TMP" PATH=/usr/bin:/bin HOME="$IT_TMP" LANG=C.UTF-8 \
+    DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$IT_TMP/rt-$opts" ${SKD_TEST_RUN:+SKD_TEST_RUN=$SKD_TEST_RUN} \
+    "$tree/autorun.sh"
+  menu=$LAST_PID
+  main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
+  bundle_from "$menu" "$tree/linux"
+  close_it "$menu" "$main"
+done
+
+log "a runtime folder in memory: two menus at once, each from an unpack of its own; none left after"
+rt=$(mktemp -d /dev/shm/skd-it.XXXXXX)
+# lib.sh's cleanup after, with the test's exit status (set -e off first).
+trap 'rc=$?; set +e; rm -rf "$rt"; (exit "$rc"); it_cleanup' EXIT
+menu_from "$rt"
+menu=$LAST_PID
+menu_from "$rt"
+second=$LAST_PID
+main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
+main2=$(wait_window "$DISC_NAME" "$WAIT" "$second")
+one=$(unpack_of "$menu") two=$(unpack_of "$second")
+[[ -n $one && -n $two && $one != "$two" ]] || fail "unpacks: '$one' and '$two'"
+bundle_from "$menu" "$one/linux"
+bundle_from "$second" "$two/linux"
+close_it "$menu" "$main"
+close_it "$second" "$main2"
+waits_empty "$rt"
+
+log "a menu killed with its helper: the next start removes the unpack left"
+menu_from "$rt"
+menu=$LAST_PID
+wait_window "$DISC_NAME" "$WAIT" "$menu" >/dev/null
+left=$(unpack_of "$menu")
+helper=
+for p in /proc/[0-9]*; do
+  [[ ${p#/proc/} != "$menu" && $(readlink "$p/exe" 2>/dev/null) == "$tree/skdsetup" ]] && helper=${p#/proc/}
+done
+[[ -n $helper ]] || fail "no helper beside the menu"
+kill -KILL "$menu" "$helper"
+assert_exit "$menu" 137
+[[ -d $left ]] || fail "nothing left to remove: the test proves nothing"
+menu_from "$rt"
+menu=$LAST_PID
+main=$(wait_window "$DISC_NAME" "$WAIT" "$menu")
+[[ ! -e $left ]] || fail "the unpack of the killed menu is still there"
+bundle_from "$menu" "$(unpack_of "$menu")/linux"
+# Its installer starts from the disc, and holds nothing of the unpack: it
+# goes when the menu does, the installer still running.
+installer=
+for _ in $(seq 60); do
+  xdotool mousemove --window "$main" 91 149 click 1
+  for _ in $(seq 20); do
+    installer=$(pgrep -P "$menu" | head -1) && break 2
+    sleep 0.1
+  done
+done
+[[ -n $installer ]] || fail "the menu from memory started no installer"
+grep -qF "$tree/Install/setup.sh" "/proc/$installer/cmdline" ||
+  fail "installer: $(tr '\0' ' ' <"/proc/$installer/cmdline")"
+close_it "$menu" "$main"
+waits_empty "$rt"
+is_running "$installer" || log "(the installer ended before the menu did: its hold proved nothing)"
 
 log "the Windows menu from drive D: (the image's root); install starts Install\\setup.sh"
 if ! why=$("$src/scripts/wine.sh" --check 2>&1); then

@@ -23,7 +23,7 @@ printf '[PRG]\r\nName=P\r\nLocation=Install\\run.sh\r\n' >"$disc/setup.ini"
 printf '#!/bin/sh\n' >"$disc/Install/run.sh" && chmod +x "$disc/Install/run.sh"
 # Large enough that xorriso is still writing when the signal comes.
 truncate -s 1G "$disc/Install/data.bin"
-for f in skdsetup.exe skdsetup qt.conf; do echo x >"$payload/$f"; done
+for f in skdsetup.exe skdsetup; do echo x >"$payload/$f"; done
 # Scratch asked for inside the disc folder goes elsewhere (/tmp).
 mkdir "$disc/tmp"
 
