@@ -56,7 +56,7 @@ die() { say "cannot measure: $*"; exit 1; }
 packages=()
 { wants linux || wants windows; } && packages+=(libx11-dev)
 { wants windows || wants disc; } &&
-  packages+=(g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine locales)
+  packages+=(g++-mingw-w64-i686-posix libz-mingw-w64-dev wine64 wine32:i386 fonts-wine locales)
 wants disc && packages+=(libx11-dev xorriso patchelf zstd fuseiso)
 wants probe && packages+=(firebird3.0-utils)
 scripts/deps.sh "${packages[@]}" || die "packages missing"

@@ -11,7 +11,7 @@ packages=("$@"
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev libgtest-dev googletest libx11-dev
   xvfb xauth openbox xdotool x11-apps imagemagick
-  fonts-dejavu-core fonts-liberation xdg-utils
+  fonts-dejavu-core fonts-liberation xdg-utils librsvg2-bin zlib1g-dev
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   orca speech-dispatcher speech-dispatcher-espeak-ng
   firebird3.0-server libfbclient2

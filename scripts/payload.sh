@@ -19,7 +19,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=${1:-build/payload/out}
 
-scripts/deps.sh xorriso patchelf zstd g++-mingw-w64-i686-posix
+scripts/deps.sh xorriso patchelf zstd g++-mingw-w64-i686-posix libz-mingw-w64-dev
 
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)

@@ -28,7 +28,7 @@ done
 
 # The password stays in this shell: no build or tool started from here inherits it.
 export -n SKD_SIGN_PASSWORD 2>/dev/null || true
-scripts/deps.sh xorriso patchelf zip osslsigncode g++-mingw-w64-i686-posix
+scripts/deps.sh xorriso patchelf zip osslsigncode g++-mingw-w64-i686-posix libz-mingw-w64-dev
 version=$(sed -n 's/^project(skdsetup VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [[ -n $version ]] || { echo "release: no version in CMakeLists.txt" >&2; exit 1; }
 : "${SOURCE_DATE_EPOCH:=$(git log -1 --format=%ct)}"

@@ -37,7 +37,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 scripts/deps.sh || exit 1
 packages_time=$SECONDS
 mkdir -p "$root/build"
-extra_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix wine64 wine32:i386
+extra_packages=(g++-mingw-w64-i686-posix libz-mingw-w64-dev gcc-mingw-w64-x86-64-posix wine64 wine32:i386
   fonts-wine locales xorriso patchelf zstd fuseiso zip osslsigncode libx11-dev firebird3.0-utils)
 
 # Every process of this run carries the mark, so that any one left running

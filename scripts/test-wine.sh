@@ -9,7 +9,7 @@ start=$(date +%s)
 
 # The 64-bit C compiler builds the 64-bit stand-in client library that the
 # 32-bit probe must refuse.
-scripts/deps.sh g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix wine64 wine32:i386 fonts-wine locales ||
+scripts/deps.sh g++-mingw-w64-i686-posix libz-mingw-w64-dev gcc-mingw-w64-x86-64-posix wine64 wine32:i386 fonts-wine locales ||
   exit 1
 
 build=$root/build/mingw

@@ -1,7 +1,7 @@
-# Regenerates the pictures into OUT_DIR and fails unless every file matches
-# the committed copy in REF_DIR byte for byte, the 2x folder included (and
+# Renders the pictures into OUT_DIR and fails unless every file matches the
+# committed copy in REF_DIR byte for byte, the 2x folder included (and
 # neither side has extras).
-foreach(var GENERATOR OUT_DIR REF_DIR)
+foreach(var RENDER OUT_DIR REF_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_pictures: ${var} is not set")
   endif()
@@ -9,17 +9,18 @@ endforeach()
 
 file(REMOVE_RECURSE "${OUT_DIR}")
 file(MAKE_DIRECTORY "${OUT_DIR}")
-execute_process(COMMAND "${GENERATOR}" "${OUT_DIR}" RESULT_VARIABLE rc)
+execute_process(COMMAND bash "${RENDER}" "${OUT_DIR}" "${REF_DIR}/src" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "check_pictures: drawpictures failed (${rc})")
+  message(FATAL_ERROR "check_pictures: renderpictures.sh failed (${rc})")
 endif()
 
 file(GLOB_RECURSE generated RELATIVE "${OUT_DIR}" "${OUT_DIR}/*")
 file(GLOB_RECURSE committed RELATIVE "${REF_DIR}" "${REF_DIR}/*")
+list(FILTER committed EXCLUDE REGEX "^src/")
 list(SORT generated)
 list(SORT committed)
 if(generated STREQUAL "")
-  message(FATAL_ERROR "check_pictures: drawpictures wrote nothing")
+  message(FATAL_ERROR "check_pictures: renderpictures.sh wrote nothing")
 endif()
 if(NOT generated STREQUAL committed)
   message(FATAL_ERROR "check_pictures: file sets differ\n  generated: ${generated}\n  committed: ${committed}")
@@ -35,6 +36,6 @@ foreach(name IN LISTS generated)
 endforeach()
 if(stale)
   message(FATAL_ERROR "check_pictures: out of date in assets/pictures: ${stale}\n"
-                      "Regenerate with: drawpictures ${REF_DIR}")
+                      "Render them anew with: tools/renderpictures.sh assets/pictures")
 endif()
 message(STATUS "check_pictures: ${generated} up to date")

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <zlib.h>
+
 namespace ui {
 
 namespace {
@@ -65,169 +67,6 @@ bool DecodeBmp(const std::uint8_t* p, std::size_t n, DecodedPicture& out) {
   return true;
 }
 
-// ---- inflate (RFC 1951)
-
-// The stream's bits, least significant first.
-struct BitReader {
-  const std::uint8_t* Data;
-  std::size_t Size;
-  std::size_t Pos = 0;
-  std::uint32_t Buffer = 0;
-  int Count = 0;  // always under 8 between calls
-  bool Overrun = false;
-
-  std::uint32_t Get(int n) {
-    while (Count < n) {
-      if (Pos == Size) {
-        Overrun = true;
-        return 0;
-      }
-      Buffer |= std::uint32_t(Data[Pos++]) << Count;
-      Count += 8;
-    }
-    const std::uint32_t v = Buffer & ((1u << n) - 1);
-    Buffer >>= n;
-    Count -= n;
-    return v;
-  }
-};
-
-// A canonical Huffman code: how many codes of each length, and the symbols
-// in code order.
-struct Huffman {
-  std::uint16_t Count[16];
-  std::uint16_t Symbol[288];
-};
-
-bool Build(Huffman& h, const std::uint8_t* lengths, int n) {
-  std::memset(h.Count, 0, sizeof(h.Count));
-  for (int i = 0; i < n; ++i) ++h.Count[lengths[i]];
-  int left = 1;
-  for (int len = 1; len < 16; ++len) {
-    left = left * 2 - h.Count[len];
-    if (left < 0) return false;  // more codes than the lengths allow
-  }
-  std::uint16_t next[16] = {};
-  for (int len = 1; len < 15; ++len) next[len + 1] = next[len] + h.Count[len];
-  for (int i = 0; i < n; ++i)
-    if (lengths[i]) h.Symbol[next[lengths[i]]++] = static_cast<std::uint16_t>(i);
-  return true;
-}
-
-int Decode(BitReader& in, const Huffman& h) {
-  int code = 0, first = 0, index = 0;
-  for (int len = 1; len < 16; ++len) {
-    code |= static_cast<int>(in.Get(1));
-    const int count = h.Count[len];
-    if (code - first < count) return h.Symbol[index + code - first];
-    index += count;
-    first = (first + count) << 1;
-    code <<= 1;
-  }
-  return -1;
-}
-
-bool Codes(BitReader& in, const Huffman& lit, const Huffman& dist, Bytes& out, std::size_t limit) {
-  static constexpr std::uint16_t kLenBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
-                                                 15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
-                                                 67, 83, 99, 115, 131, 163, 195, 227, 258};
-  static constexpr std::uint8_t kLenExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-  static constexpr std::uint16_t kDistBase[30] = {
-      1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-      193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-  static constexpr std::uint8_t kDistExtra[30] = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
-                                                  4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
-                                                  9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-  for (;;) {
-    int symbol = Decode(in, lit);
-    if (symbol < 0 || in.Overrun) return false;
-    if (symbol < 256) {
-      if (out.size() == limit) return false;
-      out.push_back(static_cast<std::uint8_t>(symbol));
-      continue;
-    }
-    if (symbol == 256) return true;
-    symbol -= 257;
-    if (symbol >= 29) return false;
-    const std::size_t length = kLenBase[symbol] + in.Get(kLenExtra[symbol]);
-    const int d = Decode(in, dist);
-    if (d < 0 || d >= 30) return false;
-    const std::size_t distance = kDistBase[d] + in.Get(kDistExtra[d]);
-    if (in.Overrun || distance > out.size() || length > limit - out.size()) return false;
-    for (std::size_t k = 0; k < length; ++k) out.push_back(out[out.size() - distance]);
-  }
-}
-
-// Inflates a deflate stream into `out`, which may hold no more than `limit` bytes.
-bool Inflate(const std::uint8_t* data, std::size_t size, Bytes& out, std::size_t limit) {
-  BitReader in{data, size};
-  Huffman lit, dist;
-  std::uint8_t lengths[286 + 30];
-  for (bool last = false; !last;) {
-    last = in.Get(1);
-    const std::uint32_t type = in.Get(2);
-    if (type == 0) {
-      // Stored: from the next byte boundary, LEN, its complement, LEN bytes.
-      in.Buffer = 0;
-      in.Count = 0;
-      if (size - in.Pos < 4) return false;
-      const std::uint32_t len = Le16(data + in.Pos);
-      if ((len ^ Le16(data + in.Pos + 2)) != 0xFFFF) return false;
-      in.Pos += 4;
-      if (size - in.Pos < len || len > limit - out.size()) return false;
-      out.insert(out.end(), data + in.Pos, data + in.Pos + len);
-      in.Pos += len;
-      continue;
-    }
-    if (type == 1) {
-      std::memset(lengths, 8, 144);
-      std::memset(lengths + 144, 9, 112);
-      std::memset(lengths + 256, 7, 24);
-      std::memset(lengths + 280, 8, 8);
-      Build(lit, lengths, 288);
-      std::memset(lengths, 5, 30);
-      Build(dist, lengths, 30);
-    } else if (type == 2) {
-      const int nlen = static_cast<int>(in.Get(5)) + 257, ndist = static_cast<int>(in.Get(5)) + 1;
-      const int ncode = static_cast<int>(in.Get(4)) + 4;
-      if (nlen > 286 || ndist > 30) return false;
-      static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                  11, 4,  12, 3, 13, 2, 14, 1, 15};
-      std::memset(lengths, 0, 19);
-      for (int i = 0; i < ncode; ++i) lengths[kOrder[i]] = static_cast<std::uint8_t>(in.Get(3));
-      Huffman lencode;
-      if (!Build(lencode, lengths, 19)) return false;
-      for (int i = 0; i < nlen + ndist;) {
-        const int symbol = Decode(in, lencode);
-        if (symbol < 0 || in.Overrun) return false;
-        if (symbol < 16) {
-          lengths[i++] = static_cast<std::uint8_t>(symbol);
-          continue;
-        }
-        std::uint8_t value = 0;
-        std::uint32_t repeat;
-        if (symbol == 16) {
-          if (i == 0) return false;
-          value = lengths[i - 1];
-          repeat = 3 + in.Get(2);
-        } else {
-          repeat = symbol == 17 ? 3 + in.Get(3) : 11 + in.Get(7);
-        }
-        if (repeat > static_cast<std::uint32_t>(nlen + ndist - i)) return false;
-        std::memset(lengths + i, value, repeat);
-        i += static_cast<int>(repeat);
-      }
-      if (!lengths[256] || !Build(lit, lengths, nlen) || !Build(dist, lengths + nlen, ndist))
-        return false;
-    } else {
-      return false;
-    }
-    if (!Codes(in, lit, dist, out, limit)) return false;
-  }
-  return !in.Overrun;
-}
-
 // ---- PNG
 
 int Paeth(int a, int b, int c) {
@@ -280,16 +119,16 @@ bool DecodePng(const std::uint8_t* p, std::size_t n, DecodedPicture& out) {
   const int channels = type >= 0 && type <= 6 ? kChannels[type] : 0;
   if (!channels || depth != 8 || interlace != 0 || !w || !h || w > kMaxSide || h > kMaxSide)
     return false;
-  // The zlib wrapper: deflate, no preset dictionary.
-  if (compressed.size() < 2 || (compressed[0] & 0x0F) != 8 || (compressed[1] & 0x20) ||
-      (compressed[0] << 8 | compressed[1]) % 31)
-    return false;
-
   const std::size_t stride = std::size_t{w} * static_cast<std::size_t>(channels);
   const std::size_t total = (stride + 1) * h;
-  Bytes raw;
-  raw.reserve(total);
-  if (!Inflate(compressed.data() + 2, compressed.size() - 2, raw, total) || raw.size() != total)
+  // Deflate packs at most 1032 bytes into one: a header that promises more
+  // than its data can hold is refused before anything is allocated for it.
+  if (compressed.empty() || total / 1032 > compressed.size()) return false;
+  Bytes raw(total);
+  uLongf produced = static_cast<uLongf>(total);
+  if (uncompress(raw.data(), &produced, compressed.data(), static_cast<uLong>(compressed.size())) !=
+          Z_OK ||
+      produced != total)
     return false;
 
   // Undo each row's filter in place; a row starts with its filter type.

@@ -1,7 +1,8 @@
 #pragma once
 // The program's pictures as every front end prepares them. Their BMP and PNG
-// files decoded by hand: a system codec (WIC) would bring COM and a dozen
-// DLLs into the Windows program before its first window.
+// files decoded here, PNG's deflate by zlib (linked into the Windows
+// program): a system codec (WIC) would bring COM and a dozen DLLs into it
+// before its first window.
 
 #include <cstddef>
 #include <cstdint>
