@@ -1,10 +1,11 @@
 # Sourced: starts a private Xvfb display with openbox, and stops it on exit.
-# After sourcing, DISPLAY points at it.
+# After sourcing, DISPLAY points at it. SKD_XVFB_SCREEN sets the screen
+# (default 1024x768x24; a larger one for windows at 300 per cent).
 xsession_start() {
   local n
   for n in $(seq 90 190); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${SKD_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     XSESSION_XVFB=$!
     for _ in $(seq 50); do
       [[ -e /tmp/.X11-unix/X$n ]] && break
