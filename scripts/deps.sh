@@ -8,7 +8,7 @@
 set -euo pipefail
 policy=${SKD_POLICY_RC:-/usr/sbin/policy-rc.d}
 packages=("$@"
-  cmake ninja-build g++ clang pkg-config
+  cmake ninja-build g++ clang pkg-config ccache
   qt6-base-dev libgtest-dev googletest libx11-dev
   xvfb xauth openbox xdotool x11-apps imagemagick
   fonts-dejavu-core fonts-liberation xdg-utils librsvg2-bin zlib1g-dev
