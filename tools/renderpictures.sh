@@ -87,11 +87,11 @@ rsvg() {
 # convert RGBA_PNG NAME COLOURS GROUND THRESHOLD OUT_FILE
 convert_one() {
   local in=$1 name=$2 colours=$3 ground=$4 threshold=$5 dest=$6 flat=$work/flat.png
-  local size
-  size=$(im "$in" -format '%wx%h' info:)
   if [[ $ground == - ]]; then
     im "$in" -background white -flatten -alpha off "$flat"
   else
+    local size
+    size=$(im "$in" -format '%wx%h' info:)
     # Nearly empty pixels become the key; the rest is blended with the ground,
     # never with the key.
     im -size "$size" xc:'#FF00FF' \( "$in" -background "#$ground" -flatten \) \
